@@ -1,0 +1,24 @@
+#pragma once
+// The program-wide part of the run that is not the main window's own state: the module, the two
+// top-level windows and the help file. Filled once at start-up by the entry point; everything
+// else only reads it.
+#include <windows.h>
+#include <string>
+
+namespace typa {
+
+struct Application {
+    HINSTANCE instance = nullptr;
+    // Hidden owner of every top-level window, class "TApplication", caption "Typarium": a second
+    // instance finds the running one through it.
+    HWND appWindow = nullptr;
+    HWND mainWindow = nullptr;
+    // Full path of TYPA.HLP in the program's own folder.
+    std::string helpFile;
+    // Long hint of whatever the pointer or menu selection rests on; shown in the status bar.
+    std::string hint;
+};
+
+Application& App();
+
+} // namespace typa
