@@ -1,0 +1,115 @@
+#pragma once
+// The main window. It owns, for the whole run, the state the rest of the program reads (active
+// side, exit and tray flags, folders, display settings) and every child control. Its window
+// procedure is a short switch; the work lives in the handlers and in the modules they call.
+#include "app/Settings.h"
+#include "platform/Handles.h"
+#include "ui/Layout.h"
+#include "ui/SplitControl.h"
+
+#include <windows.h>
+#include <memory>
+#include <string>
+
+namespace typa {
+
+class TfrmTYPA {
+public:
+    TfrmTYPA() = default;
+    TfrmTYPA(const TfrmTYPA&) = delete;
+    TfrmTYPA& operator=(const TfrmTYPA&) = delete;
+    ~TfrmTYPA();
+
+    static bool RegisterClasses(HINSTANCE instance);
+
+    // Creates and shows the main window. False when a start-up check refused the run; the
+    // reason has been shown to the user then.
+    bool Create(HWND owner);
+    HWND Handle() const { return m_wnd; }
+    // Keyboard shortcuts and the status-bar hints; true when the message was consumed.
+    bool PreTranslateMessage(MSG& msg);
+
+    void ShowMainWindow();
+    void HideMainWindow();
+
+    // State other modules read.
+    bool InstalledSideActive = true;
+    bool ExitRequested = false;
+    bool TrayIconShown = false;
+    std::string WindowsDir;
+    std::string FontsDir;
+    settings::OptionSet AppTools = settings::kAppToolsDefault;
+    settings::OptionSet StatusOptions = settings::kStatusOptionsDefault;
+    settings::OptionSet FontOptions = settings::kFontOptionsDefault;
+    std::string SampleText;
+    int LastPreviewRow = -1;
+
+private:
+    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK SplitBarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    // Creation sequence; false ends the run with exit code 1.
+    bool FormCreate();
+    bool StartupChecksPass();
+    void CreateControls();
+    void FormShow();
+    void FormResize();
+    void FormCloseQuery();
+    void FormDestroy();
+    void OnGetMinMaxInfo(MINMAXINFO& mmi);
+    void OnCommand(int id, HWND control, int code);
+    void OnFontChange();
+    void OnMenuSelect(UINT item, UINT flags, HMENU menu);
+    void OnEnterIdle(WPARAM source);
+    void OnTrayCallback(LPARAM mouseMessage);
+    void OnPaintToolbar(HWND toolbar);
+
+    void mnuFontExitClick();
+    void mnuFontTaskbarClick();
+    void mnuViewStatusbarClick();
+    void mnuHelpTopicClick();
+
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void SetToolbarVisible(bool visible);
+    void SetStatusBarVisible(bool visible);
+    void SetHintsOn(bool on);
+    void ShowHint(const std::string& hint);
+
+    // Layout and splitters.
+    void LayOut();
+    LayoutInput CurrentLayoutInput() const;
+    void HighlightActiveSide();
+    void PanelAvailableResize();
+    void SplitterMouseDown(HWND splitter, WPARAM keys, int x, int y);
+    void SplitterMouseMove(HWND splitter, int x, int y);
+    void SplitterMouseUp(HWND splitter);
+
+    HWND m_wnd = nullptr;
+    HWND m_toolbar = nullptr, m_statusBar = nullptr, m_tooltips = nullptr;
+    HWND m_groupBoxAvailable = nullptr, m_groupBoxInstalled = nullptr;
+    HWND m_groupBoxAction = nullptr, m_groupBoxGroups = nullptr, m_groupBoxProgram = nullptr;
+    HWND m_panelAvailableHighlight = nullptr, m_panelInstalledHighlight = nullptr;
+    HWND m_twAvailableGroup = nullptr, m_twInstalledGroup = nullptr;
+    HWND m_lbAvailableFonts = nullptr, m_lbInstalledFonts = nullptr;
+    HWND m_splitterLeft = nullptr, m_splitterRight = nullptr;
+    HWND m_buttons[9] = {};
+    HMENU m_menu = nullptr;
+    HACCEL m_accelerators = nullptr;
+
+    UniqueFont m_guiFont, m_treeFont, m_logoFont;
+    UniqueIcon m_taskIcon; // ImgTaskIcon: the notification-area icon
+    std::unique_ptr<TSplitControl> m_splitControl;
+
+    bool m_toolbarVisible = false, m_statusBarVisible = false, m_hintsOn = false;
+    int m_panelAvailableHeight = settings::kTreeHeightDefault; // PanelAvailable
+    int m_panelInstalledHeight = settings::kTreeHeightDefault; // PanelInstalled
+    int m_captionHeight = 13;
+    bool m_created = false;
+    int m_menuHelpContext = 0;
+    std::string m_ownHint; // the main window's own hint: the selection summary
+    HWND m_lastHintWindow = nullptr;
+};
+
+} // namespace typa

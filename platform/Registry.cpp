@@ -1,0 +1,196 @@
+#include "platform/Registry.h"
+#include "platform/Handles.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace typa::reg {
+namespace {
+
+UniqueKey OpenKey(HKEY root, const std::string& key, REGSAM access)
+{
+    UniqueKey k;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, k.Put(),
+                        &disposition) != ERROR_SUCCESS)
+        k.Release(); // a failed call may leave garbage in the out-parameter
+    return k;
+}
+
+UniqueKey OpenFull(HKEY root, const std::string& key) { return OpenKey(root, key, KEY_ALL_ACCESS); }
+
+// The value's type and raw bytes; false when it is absent or cannot be read.
+bool QueryRaw(HKEY k, const std::string& name, DWORD& type, std::vector<BYTE>& bytes)
+{
+    DWORD size = 0;
+    if (RegQueryValueExA(k, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+    // The value may grow between the two calls; try again a few times.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        bytes.assign(size + 2, 0); // room for a missing terminator
+        DWORD got = size;
+        LONG rc = RegQueryValueExA(k, name.c_str(), nullptr, &type, bytes.data(), &got);
+        if (rc == ERROR_SUCCESS) {
+            bytes.resize(got);
+            return true;
+        }
+        if (rc != ERROR_MORE_DATA) return false;
+        size = got;
+    }
+    return false;
+}
+
+// REG_SZ data may lack its terminator or carry several; keep the text up to the first NUL.
+std::string BytesToString(const std::vector<BYTE>& bytes)
+{
+    const char* p = reinterpret_cast<const char*>(bytes.data());
+    return std::string(p, strnlen(p, bytes.size()));
+}
+
+bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
+bool DeleteTree(HKEY root, const std::string& key)
+{
+    {
+        UniqueKey k;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | KEY_WRITE, k.Put()) != ERROR_SUCCESS) {
+            k.Release();
+            return false;
+        }
+        // Collect first: deleting while enumerating shifts the indices.
+        std::vector<std::string> children;
+        char name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD len = sizeof name;
+            LONG rc = RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr);
+            if (rc != ERROR_SUCCESS) break;
+            children.emplace_back(name, len);
+        }
+        for (const auto& child : children) DeleteTree(k.Get(), child);
+    }
+    return RegDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+std::string ReadString(HKEY root, const std::string& key, const std::string& name, const std::string& def)
+{
+    UniqueKey k = OpenFull(root, key);
+    DWORD type = 0;
+    std::vector<BYTE> bytes;
+    if (!k || !QueryRaw(k.Get(), name, type, bytes) || !IsStringType(type)) return def;
+    return BytesToString(bytes);
+}
+
+bool WriteString(HKEY root, const std::string& key, const std::string& name, const std::string& text)
+{
+    UniqueKey k = OpenFull(root, key);
+    return k && RegSetValueExA(k.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                               static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+std::int32_t ReadInteger(HKEY root, const std::string& key, const std::string& name, std::int32_t def)
+{
+    UniqueKey k = OpenFull(root, key);
+    DWORD type = 0;
+    std::vector<BYTE> bytes;
+    if (!k || !QueryRaw(k.Get(), name, type, bytes) || type != REG_DWORD || bytes.size() != 4) return def;
+    std::int32_t v;
+    std::memcpy(&v, bytes.data(), 4);
+    return v;
+}
+
+bool WriteInteger(HKEY root, const std::string& key, const std::string& name, std::int32_t value)
+{
+    UniqueKey k = OpenFull(root, key);
+    return k && RegSetValueExA(k.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4) ==
+                    ERROR_SUCCESS;
+}
+
+void ReadBinary(HKEY root, const std::string& key, const std::string& name, void* buffer, std::size_t length,
+                const void* defaultBytes)
+{
+    UniqueKey k = OpenFull(root, key);
+    DWORD type = 0;
+    std::vector<BYTE> bytes;
+    if (k && QueryRaw(k.Get(), name, type, bytes) && type == REG_BINARY && bytes.size() == length)
+        std::memcpy(buffer, bytes.data(), length);
+    else
+        std::memcpy(buffer, defaultBytes, length);
+}
+
+bool WriteBinary(HKEY root, const std::string& key, const std::string& name, std::size_t length, const void* bytes)
+{
+    UniqueKey k = OpenFull(root, key);
+    return k && RegSetValueExA(k.Get(), name.c_str(), 0, REG_BINARY, static_cast<const BYTE*>(bytes),
+                               static_cast<DWORD>(length)) == ERROR_SUCCESS;
+}
+
+bool DeleteValue(HKEY root, const std::string& key, const std::string& name)
+{
+    UniqueKey k = OpenFull(root, key);
+    return k && RegDeleteValueA(k.Get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool DeleteKey(HKEY root, const std::string& key)
+{
+    if (key.empty()) return false; // never the root itself
+    return DeleteTree(root, key);
+}
+
+NamesAndData ReadAllValues(HKEY root, const std::string& key)
+{
+    NamesAndData out;
+    UniqueKey k = OpenKey(root, key, KEY_READ);
+    if (!k) return out;
+    DWORD maxName = 0, maxData = 0;
+    if (RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return out;
+    std::vector<char> name(maxName + 2);
+    std::vector<BYTE> data(maxData + 2);
+    for (DWORD i = 0;;) {
+        DWORD nameLen = static_cast<DWORD>(name.size());
+        DWORD dataLen = static_cast<DWORD>(data.size() - 2);
+        DWORD type = 0;
+        LONG rc = RegEnumValueA(k.Get(), i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+        if (rc == ERROR_MORE_DATA) { // a value changed under us: grow and read the same index again
+            name.resize(name.size() * 2 + 256);
+            data.resize(std::max<std::size_t>(data.size() * 2, dataLen + 2));
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;
+        out.names.emplace_back(name.data(), nameLen);
+        if (IsStringType(type)) {
+            const char* p = reinterpret_cast<const char*>(data.data());
+            out.data.emplace_back(p, strnlen(p, dataLen));
+        } else {
+            out.data.emplace_back();
+        }
+        ++i;
+    }
+    return out;
+}
+
+std::vector<std::string> ValueNames(HKEY root, const std::string& key) { return ReadAllValues(root, key).names; }
+
+std::vector<std::string> SubkeyNames(HKEY root, const std::string& key)
+{
+    std::vector<std::string> out;
+    UniqueKey k = OpenFull(root, key);
+    if (!k) return out;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD len = sizeof name;
+        if (RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        out.emplace_back(name, len);
+    }
+    return out;
+}
+
+bool ValueExists(HKEY root, const std::string& key, const std::string& name)
+{
+    UniqueKey k = OpenFull(root, key);
+    return k && RegQueryValueExA(k.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+} // namespace typa::reg

@@ -1,0 +1,40 @@
+#pragma once
+// The registry, one call at a time: every operation opens its key (creating it when missing) and
+// closes it before it returns, so no key stays open between calls. Reads never fail loudly: an
+// absent value, a key that cannot be opened, or a value of another type or size than expected
+// all give the caller's default. Writes answer true or false.
+#include <windows.h>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace typa::reg {
+
+std::string ReadString(HKEY root, const std::string& key, const std::string& name, const std::string& def);
+bool WriteString(HKEY root, const std::string& key, const std::string& name, const std::string& text);
+
+std::int32_t ReadInteger(HKEY root, const std::string& key, const std::string& name, std::int32_t def);
+bool WriteInteger(HKEY root, const std::string& key, const std::string& name, std::int32_t value);
+
+// Fills buffer[0..length) with the value's bytes; with the default bytes when the value is absent
+// or is not binary data of exactly `length` bytes.
+void ReadBinary(HKEY root, const std::string& key, const std::string& name, void* buffer, std::size_t length,
+                const void* defaultBytes);
+bool WriteBinary(HKEY root, const std::string& key, const std::string& name, std::size_t length, const void* bytes);
+
+bool DeleteValue(HKEY root, const std::string& key, const std::string& name);
+// Deletes the key with everything below it. True when the key is gone because of this call.
+bool DeleteKey(HKEY root, const std::string& key);
+
+struct NamesAndData {
+    std::vector<std::string> names;
+    std::vector<std::string> data; // string values as stored; other types give ""
+};
+// Every value of the key in the order the registry lists them; opens for reading only.
+NamesAndData ReadAllValues(HKEY root, const std::string& key);
+std::vector<std::string> ValueNames(HKEY root, const std::string& key);
+std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
+
+bool ValueExists(HKEY root, const std::string& key, const std::string& name);
+
+} // namespace typa::reg

@@ -1,0 +1,50 @@
+#include "platform/System.h"
+
+namespace typa::sys {
+
+OsVersion GetOsVersion()
+{
+    OSVERSIONINFOA vi{};
+    vi.dwOSVersionInfoSize = sizeof vi;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!GetVersionExA(&vi)) return {};
+#pragma GCC diagnostic pop
+    return OsVersion{vi.dwPlatformId, vi.dwMajorVersion};
+}
+
+std::string WindowsDirectory()
+{
+    char buf[255] = {};
+    UINT n = GetWindowsDirectoryA(buf, 254);
+    if (n == 0 || n >= 254) return {};
+    return std::string(buf, n);
+}
+
+std::string ModuleFileName()
+{
+    std::string buf(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return {};
+        if (n < buf.size()) {
+            buf.resize(n);
+            return buf;
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string LastPathComponent(const std::string& path)
+{
+    auto pos = path.find_last_of("\\/:");
+    return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+std::string FolderOf(const std::string& path)
+{
+    auto pos = path.find_last_of("\\/:");
+    return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+} // namespace typa::sys

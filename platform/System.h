@@ -1,0 +1,23 @@
+#pragma once
+// What the program asks of the running system: its version, its folders, its own file.
+#include <windows.h>
+#include <string>
+
+namespace typa::sys {
+
+struct OsVersion {
+    DWORD platformId = 0; // VER_PLATFORM_WIN32_WINDOWS (1) or VER_PLATFORM_WIN32_NT (2)
+    DWORD major = 0;
+};
+OsVersion GetOsVersion();
+
+// The Windows directory, as GetWindowsDirectoryA gives it into a 254-character buffer; "" on failure.
+std::string WindowsDirectory();
+// Full path of the running program file.
+std::string ModuleFileName();
+// The last path component of a path ("C:\A\TYPA.EXE" gives "TYPA.EXE").
+std::string LastPathComponent(const std::string& path);
+// The folder part of a path, with its final "\".
+std::string FolderOf(const std::string& path);
+
+} // namespace typa::sys

@@ -1,0 +1,49 @@
+// Identifiers shared by the resource script and the code.
+#pragma once
+
+#define IDI_TYPARIUM 1
+#define IDR_MAINMENU 100
+#define IDR_ACCELERATORS 101
+
+// Main menu commands. Top-level menus and submenus carry no command of their own.
+#define mnuFontDelete 1010
+#define mnuMarkAll 1013
+#define mnuGroupNew 1150
+#define mnuGroupDelete 1151
+#define mnuGroupRename 1152
+#define mnuFontPrint 1016
+#define mnuFontTaskbar 1018
+#define mnuFontExit 1017
+#define mnuViewStatusbar 1021
+#define mnuViewActual 1022
+#define mnuViewOptions 1023
+#define mnuHelpTopic 1090
+#define mnuHelpAbout 1091
+
+// Main window controls.
+#define idToolbar 2001
+#define idStatusBar 2002
+#define GroupBoxAvailable 2010
+#define GroupBoxInstalled 2011
+#define GroupBoxAction 2012
+#define GroupBoxGroups 2013
+#define GroupBoxProgram 2014
+#define twAvailableGroup 2020
+#define twInstalledGroup 2021
+#define lbAvailableFonts 2022
+#define lbInstalledFonts 2023
+#define SplitterLeft 2024
+#define SplitterRight 2025
+#define btFontInstall 2030
+#define btFontDelete 2031
+#define btFontMove 2032
+#define btFontMarkAll 2033
+#define btGroupNew 2034
+#define btGroupRename 2035
+#define btGroupDelete 2036
+#define btTaskbar 2037
+#define btExitProgram 2038
+
+// Messages of our own.
+#define WM_TRAYCALLBACK (WM_USER + 1)
+#define WM_SHOWREQUEST (WM_USER + 2)
