@@ -294,7 +294,7 @@ std::string FormatPattern(const std::string& pattern, std::initializer_list<MsgA
         auto readNumber = [&](int& into) {
             bool any = false;
             while (p < pattern.size() && pattern[p] >= '0' && pattern[p] <= '9') {
-                if (into < 10000) into = into * 10 + (pattern[p] - '0');
+                into = std::min(into * 10 + (pattern[p] - '0'), 10000); // no absurd widths
                 ++p;
                 any = true;
             }
