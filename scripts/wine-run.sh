@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine in the throw-away test prefix (null display driver,
+# French user locale) and exits with the program's exit code. CTest's emulator.
+#   scripts/wine-run.sh PROGRAM.exe [args...]
+# TYPA_WINEPREFIX overrides the prefix (default: build/wineprefix).
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+
+if [[ $# -lt 1 ]]; then
+  echo "usage: $0 PROGRAM.exe [args...]" >&2
+  exit 2
+fi
+
+program=$1
+shift
+if [[ ! -f $program ]]; then
+  echo "wine-run: no such program: $program" >&2
+  exit 127
+fi
+
+typa_wine_prefix "${TYPA_WINEPREFIX:-$TYPA_ROOT/build/wineprefix}" || exit 125
+# A Linux path works for wine; an absolute one keeps the program's own folder unambiguous.
+exec wine "$(readlink -f "$program")" "$@"
