@@ -144,7 +144,7 @@ bool TfrmTYPA::Create(HWND owner)
     m_menu = LoadMenuA(App().instance, MAKEINTRESOURCEA(IDR_MAINMENU));
     m_accelerators = LoadAcceleratorsA(App().instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     HWND wnd = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainClass, LoadMessage(100).c_str(),
-                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, bounds.left, bounds.top,
+                               WS_OVERLAPPEDWINDOW, bounds.left, bounds.top,
                                bounds.right - bounds.left, bounds.bottom - bounds.top, owner, m_menu,
                                App().instance, this);
     if (!wnd) {
@@ -308,19 +308,12 @@ void TfrmTYPA::CreateControls()
     }
 
     auto make = [&](DWORD exStyle, const char* cls, const char* text, DWORD style, int id, HWND parent = nullptr) {
-        HWND h = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+        HWND h = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0,
                                  parent ? parent : m_wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst,
                                  nullptr);
         SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_guiFont.Get()), FALSE);
         return h;
     };
-
-    // Group boxes first: later siblings lie above them.
-    m_groupBoxAvailable = make(0, "BUTTON", " CD-ROM ", BS_GROUPBOX, GroupBoxAvailable);
-    m_groupBoxInstalled = make(0, "BUTTON", " Système ", BS_GROUPBOX, GroupBoxInstalled);
-    m_groupBoxAction = make(0, "BUTTON", " Action ", BS_GROUPBOX, GroupBoxAction);
-    m_groupBoxGroups = make(0, "BUTTON", " Gestion des groupes ", BS_GROUPBOX, GroupBoxGroups);
-    m_groupBoxProgram = make(0, "BUTTON", " Programme ", BS_GROUPBOX, GroupBoxProgram);
 
     m_toolbar = make(0, kToolbarClass, "", 0, idToolbar);
     m_statusBar = make(0, STATUSCLASSNAMEA, "", SBARS_SIZEGRIP, idStatusBar);
@@ -347,6 +340,16 @@ void TfrmTYPA::CreateControls()
 
     for (int i = 0; i < 9; ++i)
         m_buttons[i] = make(0, "BUTTON", kButtons[i].caption, WS_TABSTOP | BS_PUSHBUTTON, kButtons[i].id);
+
+    // Group boxes last: they lie below the controls they frame and paint only their frame, so the
+    // window's own background shows inside them.
+    m_groupBoxAvailable = make(0, "BUTTON", " CD-ROM ", BS_GROUPBOX, GroupBoxAvailable);
+    m_groupBoxInstalled = make(0, "BUTTON", " Système ", BS_GROUPBOX, GroupBoxInstalled);
+    m_groupBoxAction = make(0, "BUTTON", " Action ", BS_GROUPBOX, GroupBoxAction);
+    m_groupBoxGroups = make(0, "BUTTON", " Gestion des groupes ", BS_GROUPBOX, GroupBoxGroups);
+    m_groupBoxProgram = make(0, "BUTTON", " Programme ", BS_GROUPBOX, GroupBoxProgram);
+    for (HWND box : {m_groupBoxAvailable, m_groupBoxInstalled, m_groupBoxAction, m_groupBoxGroups, m_groupBoxProgram})
+        SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     m_tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                  m_wnd, nullptr, inst, nullptr);
