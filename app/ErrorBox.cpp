@@ -18,6 +18,9 @@ namespace {
 constexpr int kIdAll = 100;
 constexpr int kIdText = 101;
 constexpr int kIdIcon = 102;
+// Dialog results are offset so that 0 (a failed DialogBox with a bad owner) and -1 (no dialog at
+// all) can never read as an answer.
+constexpr INT_PTR kResultBase = 1000;
 
 struct ButtonDef {
     unsigned flag;
@@ -112,17 +115,6 @@ int TextWidth(HDC dc, const char* text)
     return static_cast<int>(r.right - r.left);
 }
 
-HWND AddChild(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y, int w,
-              int h, HFONT font)
-{
-    HWND wnd = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dlg, GWLP_HINSTANCE)),
-                               nullptr);
-    if (wnd && font) SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return wnd;
-}
-
 void LayOutBox(HWND dlg, const BoxState& st)
 {
     SetWindowTextA(dlg, KindTitle(st.kind));
@@ -169,13 +161,13 @@ void LayOutBox(HWND dlg, const BoxState& st)
     const int buttonTop = m.margin + contentHeight + m.margin;
     const int clientHeight = buttonTop + m.buttonHeight + m.margin;
 
-    AddChild(dlg, "STATIC", nullptr, SS_ICON, kIdIcon, m.margin, m.margin, iconSize, iconSize,
-             nullptr);
+    AddDialogControl(dlg, "STATIC", nullptr, SS_ICON, kIdIcon, m.margin, m.margin, iconSize,
+                     iconSize, nullptr);
     HICON icon = LoadIcon(nullptr, st.kind == MsgKind::Confirmation ? IDI_QUESTION : IDI_HAND);
     SendDlgItemMessageA(dlg, kIdIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     const int textTop = m.margin + (contentHeight - textHeight) / 2;
-    AddChild(dlg, "STATIC", st.text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, kIdText,
-             textLeft, textTop, textWidth, textHeight, font);
+    AddDialogControl(dlg, "STATIC", st.text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
+                     kIdText, textLeft, textTop, textWidth, textHeight, font);
 
     int x = (clientWidth - buttonsWidth) / 2;
     HWND first = nullptr;
@@ -183,8 +175,8 @@ void LayOutBox(HWND dlg, const BoxState& st)
     for (const ButtonDef& b : kButtons) {
         if (!(st.buttons & b.flag)) continue;
         DWORD style = WS_TABSTOP | (first ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON | WS_GROUP);
-        HWND button = AddChild(dlg, "BUTTON", b.caption, style, b.id, x, buttonTop, buttonWidth,
-                               m.buttonHeight, font);
+        HWND button = AddDialogControl(dlg, "BUTTON", b.caption, style, b.id, x, buttonTop,
+                                       buttonWidth, m.buttonHeight, font);
         if (!first) {
             first = button;
             firstId = b.id;
@@ -228,13 +220,13 @@ INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept
             const int id = LOWORD(wp);
             for (const ButtonDef& b : kButtons) {
                 if (b.id == id && (st->buttons & b.flag)) {
-                    EndDialog(dlg, static_cast<INT_PTR>(b.result));
+                    EndDialog(dlg, kResultBase + static_cast<INT_PTR>(b.result));
                     return TRUE;
                 }
             }
             MsgResult escape;
             if (id == IDCANCEL && EscapeResult(st->buttons, escape))
-                EndDialog(dlg, static_cast<INT_PTR>(escape));
+                EndDialog(dlg, kResultBase + static_cast<INT_PTR>(escape));
             return TRUE;
         }
         }
@@ -265,6 +257,17 @@ std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle)
     for (const char* p = "MS Shell Dlg"; *p; ++p) t.push_back(static_cast<WORD>(*p));
     t.push_back(0);
     return t;
+}
+
+HWND AddDialogControl(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y,
+                      int w, int h, HFONT font)
+{
+    HWND wnd = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dlg, GWLP_HINSTANCE)),
+                               nullptr);
+    if (wnd && font) SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return wnd;
 }
 
 ScriptedBoxes::ScriptedBoxes() : m_previous(g_script) { g_script = this; }
@@ -307,12 +310,12 @@ MsgResult ShowMessageBox(const std::string& text, MsgKind kind, unsigned buttons
     HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);
     INT_PTR r = DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()),
                                         owner, BoxProc, reinterpret_cast<LPARAM>(&state));
-    if (r < 0 || r > static_cast<INT_PTR>(MsgResult::All)) {
+    if (r < kResultBase || r > kResultBase + static_cast<INT_PTR>(MsgResult::All)) {
         // No box could be made (no desktop): answer as Escape would, the safe way out.
         MsgResult escape;
         return EscapeResult(buttons, escape) ? escape : FirstButton(buttons);
     }
-    return static_cast<MsgResult>(r);
+    return static_cast<MsgResult>(r - kResultBase);
 }
 
 void ShowError(int code, const std::string& text)

@@ -102,5 +102,8 @@ private:
 // An in-memory dialog template with no controls, for dialogs that build their controls in
 // WM_INITDIALOG: class "#32770", the dialog font MS Shell Dlg 8, the caption set later.
 std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle);
+// A visible child control of such a dialog, in the given font (null keeps the control's own).
+HWND AddDialogControl(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y,
+                      int w, int h, HFONT font);
 
 } // namespace typa

@@ -12,17 +12,6 @@ namespace {
 constexpr int kIdIcon = 100;
 constexpr int kIdLabel = 101;
 
-HWND AddControl(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y,
-                int w, int h, HFONT font)
-{
-    HWND wnd = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dlg, GWLP_HINSTANCE)),
-                               nullptr);
-    if (wnd && font) SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return wnd;
-}
-
 } // namespace
 
 MsgResult TDlgWarning::Execute(HWND owner, const std::string& caption, const std::string& text)
@@ -102,25 +91,26 @@ void TDlgWarning::OnInitDialog(HWND dlg)
                                  std::max(labelHeight, GetSystemMetrics(SM_CYSCREEN) * 2 / 3));
     }
 
-    AddControl(dlg, "STATIC", nullptr, SS_ICON, kIdIcon, margin, margin, iconSize, iconSize,
-               nullptr);
+    AddDialogControl(dlg, "STATIC", nullptr, SS_ICON, kIdIcon, margin, margin, iconSize, iconSize,
+                     nullptr);
     SendDlgItemMessageA(dlg, kIdIcon, STM_SETICON,
                         reinterpret_cast<WPARAM>(LoadIcon(nullptr, IDI_EXCLAMATION)), 0);
-    lblUserText = AddControl(dlg, "STATIC", m_text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
-                             kIdLabel, labelLeft, margin, labelWidth, labelHeight, m_labelFont.Get());
+    lblUserText = AddDialogControl(dlg, "STATIC", m_text.c_str(),
+                                   SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, kIdLabel, labelLeft, margin,
+                                   labelWidth, labelHeight, m_labelFont.Get());
 
     const int clientWidth = labelLeft + labelWidth + margin;
     const int buttonTop = margin + std::max(iconSize, labelHeight) + margin;
     const int clientHeight = buttonTop + buttonHeight + margin;
     int x = (clientWidth - (3 * buttonWidth + 2 * gap)) / 2;
-    pbYes = AddControl(dlg, "BUTTON", "&Ja", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, IDYES, x,
-                       buttonTop, buttonWidth, buttonHeight, dialogFont);
+    pbYes = AddDialogControl(dlg, "BUTTON", "&Ja", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, IDYES, x,
+                             buttonTop, buttonWidth, buttonHeight, dialogFont);
     x += buttonWidth + gap;
-    pbNo = AddControl(dlg, "BUTTON", "&Nein", WS_TABSTOP | BS_DEFPUSHBUTTON, IDNO, x, buttonTop,
-                      buttonWidth, buttonHeight, dialogFont);
+    pbNo = AddDialogControl(dlg, "BUTTON", "&Nein", WS_TABSTOP | BS_DEFPUSHBUTTON, IDNO, x,
+                            buttonTop, buttonWidth, buttonHeight, dialogFont);
     x += buttonWidth + gap;
-    pbHelp = AddControl(dlg, "BUTTON", "Hilfe", WS_TABSTOP | BS_PUSHBUTTON, IDHELP, x, buttonTop,
-                        buttonWidth, buttonHeight, dialogFont);
+    pbHelp = AddDialogControl(dlg, "BUTTON", "Hilfe", WS_TABSTOP | BS_PUSHBUTTON, IDHELP, x,
+                              buttonTop, buttonWidth, buttonHeight, dialogFont);
 
     RECT frame{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
