@@ -1,0 +1,84 @@
+#pragma once
+// The lists of fonts and names kept beside the main window for the whole run.
+//
+// FontCatalogue owns its items. Unsorted catalogues keep the order of addition, allow equal
+// names and find the first match by a scan from the start; sorted ones keep names in order,
+// refuse a second equal name and find by halving the range. Names compare as CompareNames does.
+// Emptying a catalogue first runs its "before clear" hook, which empties the list box that shows
+// it, so that no row ever points at a freed item.
+#include "fonts/FontItem.h"
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace typa {
+
+class FontCatalogue {
+public:
+    enum class Order { AsAdded, SortedUnique };
+
+    explicit FontCatalogue(Order order) : m_order(order) {}
+    FontCatalogue(const FontCatalogue&) = delete;
+    FontCatalogue& operator=(const FontCatalogue&) = delete;
+    ~FontCatalogue() { Clear(); }
+
+    int Count() const { return static_cast<int>(m_entries.size()); }
+    const std::string& Name(int index) const { return Entries()[index]->name; }
+    TToShowItem* Item(int index) const { return Entries()[index]->item.get(); }
+
+    // Takes the item and returns its index; a sorted catalogue refuses a name it already holds
+    // and returns -1, leaving the item with the caller.
+    int Add(const std::string& name, std::unique_ptr<TToShowItem>& item);
+    // First index whose name equals `name`, or -1.
+    int IndexOf(const std::string& name) const;
+    // Frees every item, after the hook has let go of them.
+    void Clear();
+    void SetBeforeClear(std::function<void()> hook) { m_beforeClear = std::move(hook); }
+
+    // Puts the entries in a new order (as-added catalogues only): printing sorts the installed
+    // catalogue in place and it keeps that order.
+    void Sort(const std::function<bool(const TToShowItem&, const TToShowItem&)>& less);
+
+private:
+    struct Entry {
+        std::string name;
+        std::unique_ptr<TToShowItem> item;
+    };
+    struct Less {
+        bool operator()(const Entry* a, const Entry* b) const;
+    };
+    const std::vector<Entry*>& Entries() const;
+
+    Order m_order;
+    std::vector<std::unique_ptr<Entry>> m_entries;     // ownership, in addition order
+    std::multiset<Entry*, Less> m_sorted;               // sorted catalogues: order and duplicate test
+    mutable std::vector<Entry*> m_view;                 // index order, rebuilt after changes
+    mutable bool m_viewDirty = true;
+    std::function<void()> m_beforeClear;
+};
+
+// A list of names: FamilyNames (as the system reports them) or FontsFolderFiles (sorted, equal
+// names kept once).
+class NameList {
+public:
+    explicit NameList(bool sorted) : m_sorted(sorted) {}
+    int Count() const { return static_cast<int>(m_names.size()); }
+    const std::string& operator[](int index) const { return m_names[index]; }
+    void Add(const std::string& name);
+    int IndexOf(const std::string& name) const;
+    bool Contains(const std::string& name) const { return IndexOf(name) >= 0; }
+    void Clear() { m_names.clear(); }
+
+private:
+    bool m_sorted;
+    std::vector<std::string> m_names;
+};
+
+// Sets `Installed` of a folder font: its file (or the same name with .FOT) is in the Windows fonts
+// folder, or its family or its own name is the name of an installed font.
+void MarkInstalled(TToShowItem& item, const NameList& fontsFolderFiles, const FontCatalogue& installed);
+
+} // namespace typa

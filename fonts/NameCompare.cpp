@@ -1,0 +1,26 @@
+#include "fonts/NameCompare.h"
+#include <windows.h>
+
+namespace typa {
+
+int CompareNames(const std::string& a, const std::string& b)
+{
+    int r = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                           static_cast<int>(b.size()));
+    if (r == 0) return a.compare(b); // the locale refused the strings: fall back to bytes
+    return r - CSTR_EQUAL;
+}
+
+std::string UpperCase(std::string s)
+{
+    if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+std::string LowerCase(std::string s)
+{
+    if (!s.empty()) CharLowerBuffA(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+} // namespace typa

@@ -1,0 +1,15 @@
+#pragma once
+// Font names compare without regard to case, in the user's locale, as the system's own
+// CompareStringA does it; "école" equals "ÉCOLE".
+#include <string>
+
+namespace typa {
+
+// <0, 0 or >0.
+int CompareNames(const std::string& a, const std::string& b);
+
+// Upper and lower case in the user's code page (CharUpperBuffA / CharLowerBuffA).
+std::string UpperCase(std::string s);
+std::string LowerCase(std::string s);
+
+} // namespace typa
