@@ -2,6 +2,7 @@
 #include "Driver.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace typa::e2e {
 
@@ -263,7 +264,8 @@ std::optional<RECT> TreeItemRect(HWND tree, HTREEITEM item, bool textOnly)
 {
     RemoteMemory mem(tree, sizeof(RECT));
     RECT r{};
-    *reinterpret_cast<HTREEITEM*>(&r) = item;  // in: the item; out: its rectangle
+    static_assert(sizeof(HTREEITEM) <= sizeof(RECT));
+    std::memcpy(&r, &item, sizeof item);  // in: the item; out: its rectangle
     mem.Write(&r, sizeof r);
     if (!SendW(tree, TVM_GETITEMRECT, textOnly, mem.At())) return std::nullopt;
     mem.Read(&r, sizeof r);
