@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Takes a screenshot of TYPA.EXE's main window on a virtual X screen (Xvfb, 1024x768x24).
+#   scripts/screenshot.sh OUT.png [seconds to wait after the window appears, default 3]
+# Runs build/bin/TYPA.EXE (TYPA_EXE overrides) in the display prefix build/wineprefix-display,
+# whose font folder is the demo folder. Prints the PNG's path.
+set -euo pipefail
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/wine-prefix.sh"
+
+if [[ $# -lt 1 ]]; then
+  echo "usage: $0 OUT.png [seconds]" >&2
+  exit 2
+fi
+out=$(readlink -m "$1")
+settle=${2:-3}
+exe=$(readlink -m "${TYPA_EXE:-$TYPA_ROOT/build/bin/TYPA.EXE}")
+prefix=${TYPA_DISPLAY_PREFIX:-$TYPA_ROOT/build/wineprefix-display}
+title=${TYPA_WINDOW_TITLE:-Typarium}
+window_timeout=${TYPA_WINDOW_TIMEOUT:-300}
+
+[[ -f $exe ]] || { echo "screenshot: no program at $exe (build first)" >&2; exit 1; }
+mkdir -p "$(dirname "$out")"
+
+fonts=$(bash "$here/demo-fonts.sh")
+typa_wine_prefix "$prefix" display
+typa_set_font_path "$prefix" "$fonts"
+
+work=$(mktemp -d /tmp/typa-shot.XXXXXX)
+xvfb_pid='' wine_pid=''
+cleanup() {
+  # Every process of the prefix ends with its wineserver; then the X server.
+  WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+  [[ -n $wine_pid ]] && wait "$wine_pid" 2>/dev/null || true
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number itself and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [[ -s $work/display ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
+  sleep 0.1
+done
+[[ -s $work/display ]] || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$work/display")
+
+(cd "$(dirname "$exe")" && exec wine "$exe") >"$work/wine.log" 2>&1 &
+wine_pid=$!
+
+# Wait until the main window is mapped.
+if ! timeout "$window_timeout" xdotool search --sync --onlyvisible --name "^$title" >/dev/null 2>&1; then
+  echo "screenshot: no window titled \"$title\" within ${window_timeout}s" >&2
+  tail -n 20 "$work/wine.log" >&2
+  exit 1
+fi
+sleep "$settle"    # let it paint
+import -display "$DISPLAY" -window root "$out"
+echo "$out"
