@@ -1,0 +1,104 @@
+#pragma once
+// The progress dialog of the long operations (folder scan, loading the installed fonts,
+// installing, removing, printing) and the four calls through which their loops drive it.
+//
+// A run:
+//     TDlgProgress dlg;                        // hidden, centred over the main window
+//     ProgressGuard guard(dlg);                // ProgressClose on every way out
+//     ProgressOpen(dlg, nullptr, LoadMessage(1040));
+//     for (...) {
+//         ProgressStep(dlg, percent, text);    // lets pending input run while Cancel shows
+//         if (ProgressCancelled()) break;
+//         ...
+//     }
+// While a run is open every other window of the thread is disabled, so only the dialog and the
+// message boxes the loop opens take input.
+#include <windows.h>
+
+#include <string>
+
+#include "app/Application.h"
+
+namespace typa {
+
+class TDlgProgress {
+public:
+    // Control ids, for whoever drives the dialog from outside.
+    static constexpr int kIdLabel = 100;
+    static constexpr int kIdBar = 101;
+    static constexpr int kIdCancel = IDCANCEL;
+
+    // Creates the dialog hidden (FormCreate): caption "Typarium", client 297 × 128 scaled,
+    // centred over the main window. `owner` may be null.
+    explicit TDlgProgress(HWND owner = App().mainWindow);
+    // Destroys the dialog if ProgressClose has not; windows it disabled are enabled again.
+    ~TDlgProgress();
+    TDlgProgress(const TDlgProgress&) = delete;
+    TDlgProgress& operator=(const TDlgProgress&) = delete;
+
+    // Null once the dialog is gone (after ProgressClose, or when creation failed).
+    HWND Handle() const noexcept { return m_dlg; }
+
+    // Hides Cancel for good: ProgressOpen then leaves the cursor alone and ProgressStep runs no
+    // messages, so the run cannot be cancelled. Call it before ProgressOpen.
+    void HideCancel();
+    bool IsCancelVisible() const;
+    // Sets the dialog's outer height (frame and caption included), keeping its top.
+    void SetHeight(int pixels);
+
+    // The bar's position, 0 to 100.
+    int Position() const;
+    // The label's text and the caption.
+    std::string Text() const;
+    std::string Caption() const;
+
+private:
+    friend void ProgressOpen(TDlgProgress&, const char*, const std::string&, bool);
+    friend void ProgressStep(TDlgProgress&, int, const std::string&);
+    friend void ProgressClose(TDlgProgress&) noexcept;
+
+    static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    void FormCreate(HWND dlg);
+    void pbCancelClick();
+    void SetLabel(const std::string& text);
+    void SetPosition(int position);
+    void Destroy() noexcept;
+
+    HWND m_dlg = nullptr;
+    HWND lblUserText = nullptr;
+    HWND gProgress = nullptr;
+    HWND pbCancel = nullptr;
+};
+
+// Starts a run: the arrow cursor when Cancel shows (so that it can be aimed at), the caption
+// when one is given, the text with the bar at 0; shows and paints the dialog and disables every
+// other visible, enabled top-level window of the thread. With `show` false the dialog stays
+// hidden and nothing is disabled; the steps still update it (the loading of the installed fonts
+// shows its progress only while the main window is active).
+void ProgressOpen(TDlgProgress& d, const char* caption, const std::string& text, bool show = true);
+
+// The bar at `position` (above 100 shows full, below 0 empty) and the label at `text`. While
+// Cancel shows, lets the messages waiting in the queue run; a WM_QUIT met there is posted again
+// so that the main loop still ends.
+void ProgressStep(TDlgProgress& d, int position, const std::string& text);
+
+// True when Cancel (or Enter or Escape on the dialog) was pressed since the last call; clears it.
+bool ProgressCancelled() noexcept;
+
+// Ends the run: enables again the windows that ProgressOpen disabled and that still exist,
+// clears the cancel flag and destroys the dialog. Safe to call twice.
+void ProgressClose(TDlgProgress& d) noexcept;
+
+// Closes the progress on every way out of a scope, exceptions included.
+class ProgressGuard {
+public:
+    explicit ProgressGuard(TDlgProgress& d) noexcept : m_d(d) {}
+    ~ProgressGuard() { ProgressClose(m_d); }
+    ProgressGuard(const ProgressGuard&) = delete;
+    ProgressGuard& operator=(const ProgressGuard&) = delete;
+
+private:
+    TDlgProgress& m_d;
+};
+
+} // namespace typa
