@@ -47,6 +47,7 @@ int FontCatalogue::Add(const std::string& name, std::unique_ptr<TToShowItem>& it
     entry->item = std::move(item);
     m_entries.push_back(std::move(entry));
     if (!m_viewDirty) m_view.push_back(m_entries.back().get());
+    if (!m_indexDirty) m_firstIndex.try_emplace(NameKey(name), Count() - 1);
     return Count() - 1;
 }
 
@@ -59,9 +60,13 @@ int FontCatalogue::IndexOf(const std::string& name) const
         if (it != v.end() && CompareNames((*it)->name, name) == 0) return static_cast<int>(it - v.begin());
         return -1;
     }
-    for (std::size_t i = 0; i < v.size(); ++i)
-        if (CompareNames(v[i]->name, name) == 0) return static_cast<int>(i);
-    return -1;
+    if (m_indexDirty) {
+        m_firstIndex.clear();
+        for (std::size_t i = 0; i < v.size(); ++i) m_firstIndex.try_emplace(NameKey(v[i]->name), static_cast<int>(i));
+        m_indexDirty = false;
+    }
+    auto it = m_firstIndex.find(NameKey(name));
+    return it == m_firstIndex.end() ? -1 : it->second;
 }
 
 void FontCatalogue::Clear()
@@ -70,7 +75,9 @@ void FontCatalogue::Clear()
     m_sorted.clear();
     m_view.clear();
     m_entries.clear();
+    m_firstIndex.clear();
     m_viewDirty = true;
+    m_indexDirty = true;
 }
 
 void FontCatalogue::Sort(const std::function<bool(const TToShowItem&, const TToShowItem&)>& less)
@@ -79,11 +86,13 @@ void FontCatalogue::Sort(const std::function<bool(const TToShowItem&, const TToS
     std::stable_sort(m_entries.begin(), m_entries.end(),
                      [&](const auto& a, const auto& b) { return less(*a->item, *b->item); });
     m_viewDirty = true;
+    m_indexDirty = true;
 }
 
 void NameList::Add(const std::string& name)
 {
     if (!m_sorted) {
+        m_firstIndex.try_emplace(NameKey(name), Count());
         m_names.push_back(name);
         return;
     }
@@ -101,9 +110,8 @@ int NameList::IndexOf(const std::string& name) const
         if (it != m_names.end() && CompareNames(*it, name) == 0) return static_cast<int>(it - m_names.begin());
         return -1;
     }
-    for (std::size_t i = 0; i < m_names.size(); ++i)
-        if (CompareNames(m_names[i], name) == 0) return static_cast<int>(i);
-    return -1;
+    auto it = m_firstIndex.find(NameKey(name));
+    return it == m_firstIndex.end() ? -1 : it->second;
 }
 
 void MarkInstalled(TToShowItem& item, const NameList& fontsFolderFiles, const FontCatalogue& installed)

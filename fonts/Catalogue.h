@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace typa {
@@ -57,6 +58,10 @@ private:
     std::multiset<Entry*, Less> m_sorted;               // sorted catalogues: order and duplicate test
     mutable std::vector<Entry*> m_view;                 // index order, rebuilt after changes
     mutable bool m_viewDirty = true;
+    // As-added catalogues: name key -> first index, so that lookups give the scan's first match
+    // without scanning. Rebuilt after a change of order.
+    mutable std::unordered_map<std::string, int> m_firstIndex;
+    mutable bool m_indexDirty = true;
     std::function<void()> m_beforeClear;
 };
 
@@ -70,11 +75,16 @@ public:
     void Add(const std::string& name);
     int IndexOf(const std::string& name) const;
     bool Contains(const std::string& name) const { return IndexOf(name) >= 0; }
-    void Clear() { m_names.clear(); }
+    void Clear()
+    {
+        m_names.clear();
+        m_firstIndex.clear();
+    }
 
 private:
     bool m_sorted;
     std::vector<std::string> m_names;
+    std::unordered_map<std::string, int> m_firstIndex; // unsorted lists: name key -> first index
 };
 
 // Sets `Installed` of a folder font: its file (or the same name with .FOT) is in the Windows fonts

@@ -11,6 +11,16 @@ int CompareNames(const std::string& a, const std::string& b)
     return r - CSTR_EQUAL;
 }
 
+std::string NameKey(const std::string& name)
+{
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    int n = LCMapStringA(LOCALE_USER_DEFAULT, flags, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    if (n <= 0) return "\x01" + name; // no key from the locale: exact bytes, never equal to a real key
+    std::string key(static_cast<std::size_t>(n), '\0');
+    LCMapStringA(LOCALE_USER_DEFAULT, flags, name.data(), static_cast<int>(name.size()), key.data(), n);
+    return key;
+}
+
 std::string UpperCase(std::string s)
 {
     if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));

@@ -125,6 +125,18 @@ bool WriteBinary(HKEY root, const std::string& key, const std::string& name, std
                                static_cast<DWORD>(length)) == ERROR_SUCCESS;
 }
 
+bool WriteStrings(HKEY root, const std::string& key, const std::vector<std::pair<std::string, std::string>>& values)
+{
+    UniqueKey k = OpenFull(root, key);
+    if (!k) return false;
+    bool all = true;
+    for (const auto& [name, text] : values)
+        all = RegSetValueExA(k.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS &&
+              all;
+    return all;
+}
+
 bool DeleteValue(HKEY root, const std::string& key, const std::string& name)
 {
     UniqueKey k = OpenFull(root, key);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace typa::reg {
@@ -21,6 +22,9 @@ bool WriteInteger(HKEY root, const std::string& key, const std::string& name, st
 void ReadBinary(HKEY root, const std::string& key, const std::string& name, void* buffer, std::size_t length,
                 const void* defaultBytes);
 bool WriteBinary(HKEY root, const std::string& key, const std::string& name, std::size_t length, const void* bytes);
+
+// Writes several string values through one opening of the key; true when all were written.
+bool WriteStrings(HKEY root, const std::string& key, const std::vector<std::pair<std::string, std::string>>& values);
 
 bool DeleteValue(HKEY root, const std::string& key, const std::string& name);
 // Deletes the key with everything below it. True when the key is gone because of this call.

@@ -141,3 +141,15 @@ TEST_CASE("A folder font counts as installed by file, by .FOT, by family or by n
     MarkInstalled(none, files, installed);
     CHECK_FALSE(none.Installed);
 }
+
+TEST_CASE("Name keys are equal exactly when the names compare equal")
+{
+    const char* names[] = {"Arial", "ARIAL", "arial", "Arial ", "Arial Black", "école", "ÉCOLE", "Ecole", "ecole",
+                           "coté", "côte", "Côte", "straße", "STRASSE", "œuvre", "Œuvre", "oeuvre", "a-b", "ab",
+                           "A B", "", "Ÿ", "ÿ", "ß", "ss", "Æ", "æ", "AE", "Ñ", "n"};
+    for (const char* a : names)
+        for (const char* b : names) {
+            INFO(a << " / " << b);
+            CHECK((CompareNames(a, b) == 0) == (NameKey(a) == NameKey(b)));
+        }
+}

@@ -1,0 +1,160 @@
+#include "fonts/InstalledFonts.h"
+
+#include "app/Errors.h"
+#include "app/Messages.h"
+#include "app/Settings.h"
+#include "fonts/NameCompare.h"
+#include "platform/GdiFonts.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+
+#include <cmath>
+#include <unordered_map>
+
+namespace typa {
+namespace {
+
+std::string& ChosenKey()
+{
+    static std::string key; // chosen once per run, by the platform
+    return key;
+}
+
+// The extension of the data's last path component, upper-cased, or "".
+std::string Extension(const std::string& data)
+{
+    auto dot = data.find_last_of('.');
+    auto sep = data.find_last_of("\\:");
+    if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) return {};
+    return UpperCase(data.substr(dot));
+}
+
+} // namespace
+
+const char* SystemFontKeyFor(DWORD platformId)
+{
+    return platformId == VER_PLATFORM_WIN32_WINDOWS ? "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts"
+                                                    : "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+}
+
+void ChooseSystemFontKey(DWORD platformId) { ChosenKey() = SystemFontKeyFor(platformId); }
+
+const std::string& SystemFontKey()
+{
+    if (ChosenKey().empty()) ChooseSystemFontKey(sys::GetOsVersion().platformId);
+    return ChosenKey();
+}
+
+std::string ReadSystemFont(const std::string& valueName)
+{
+    return reg::ReadString(HKEY_LOCAL_MACHINE, SystemFontKey(), valueName, "");
+}
+
+bool WriteSystemFont(const std::string& valueName, const std::string& data)
+{
+    return reg::WriteString(HKEY_LOCAL_MACHINE, SystemFontKey(), valueName, data);
+}
+
+bool DeleteSystemFont(const std::string& valueName)
+{
+    return reg::DeleteValue(HKEY_LOCAL_MACHINE, SystemFontKey(), valueName);
+}
+
+std::unique_ptr<TToShowItem> ItemFromSystemFont(const std::string& valueName, const std::string& data,
+                                                const NameList& familyNames)
+{
+    if (Extension(data) == ".FON") return nullptr;
+    std::string name = valueName;
+    static const std::string kTrueType = " (TrueType)";
+    if (auto p = name.find(kTrueType); p != std::string::npos) name.erase(p, kTrueType.size());
+
+    auto item = std::make_unique<TToShowItem>();
+    static const std::string kStandard = " Standard";
+    auto p = name.find(kStandard);
+    if (p != std::string::npos && familyNames.Contains(name.substr(0, p))) {
+        name.erase(p, kStandard.size());
+        item->StandardStripped = true;
+    }
+    item->Name = name;
+    item->Family = "*";
+    item->FileName = DisplayFileName(data);
+    item->Path = data;
+    return item;
+}
+
+void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, FamilyPassState& state)
+{
+    if (pass != 0 && pass != 1) throw EUnexpected(FormatMessage(1010, {pass}));
+    if (!(metrics.tmPitchAndFamily & TMPF_TRUETYPE)) return;
+    if (pass == 0) {
+        state.familyNames->Add(font.elfLogFont.lfFaceName);
+        return;
+    }
+    char full[LF_FULLFACESIZE + 1] = {};
+    memcpy(full, font.elfFullName, LF_FULLFACESIZE);
+    int i = state.installed->IndexOf(full);
+    if (i >= 0) {
+        TToShowItem* item = state.installed->Item(i);
+        item->Family = state.currentFamily;
+        item->LogFont = font.elfLogFont;
+    }
+}
+
+void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
+                             const std::function<void(int)>& progress)
+{
+    FamilyPassState state{&familyNames, &installed, {}};
+
+    familyNames.Clear();
+    gdi::EnumFamilies(dc, nullptr, [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD) {
+        FamilyPassCallback(0, f, m, state);
+        return true;
+    });
+
+    {
+        reg::NamesAndData values = reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
+        for (std::size_t i = 0; i < values.names.size(); ++i) {
+            auto item = ItemFromSystemFont(values.names[i], values.data[i], familyNames);
+            if (!item) continue;
+            std::string name = item->Name;
+            installed.Add(name, item);
+        }
+    }
+    if (progress) progress(5);
+
+    const int n = familyNames.Count();
+    for (int i = 0; i < n; ++i) {
+        state.currentFamily = familyNames[i].substr(0, 64);
+        gdi::EnumFamilies(dc, familyNames[i].c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD) {
+            FamilyPassCallback(1, f, m, state);
+            return true;
+        });
+        if (i % 20 == 0 && progress) progress(5 + static_cast<int>(std::lround(95.0 * i / n)));
+    }
+
+    ReadFontGroups(installed);
+}
+
+void ReadFontGroups(FontCatalogue& installed)
+{
+    // One reading of the whole key; value names are found without regard to case, as the
+    // registry itself finds them.
+    reg::NamesAndData groups = reg::ReadAllValues(HKEY_CURRENT_USER, settings::kFontsKey);
+    std::unordered_map<std::string, std::string> byName;
+    for (std::size_t i = 0; i < groups.names.size(); ++i) byName.emplace(UpperCase(groups.names[i]), groups.data[i]);
+    for (int i = 0; i < installed.Count(); ++i) {
+        auto it = byName.find(UpperCase(installed.Name(i)));
+        installed.Item(i)->Group = it == byName.end() ? std::string() : it->second;
+    }
+}
+
+void SaveFontGroups(const FontCatalogue& installed)
+{
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+    std::vector<std::pair<std::string, std::string>> values;
+    values.reserve(installed.Count());
+    for (int i = 0; i < installed.Count(); ++i) values.emplace_back(installed.Name(i), installed.Item(i)->Group);
+    reg::WriteStrings(HKEY_CURRENT_USER, settings::kFontsKey, values); // equal names: the later one stays
+}
+
+} // namespace typa

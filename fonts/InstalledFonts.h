@@ -1,0 +1,44 @@
+#pragma once
+// The installed fonts: the system's font registry names each font and its file, the system's
+// family enumeration supplies each TrueType font's family and creation record, and the
+// program's own Fonts key remembers the user group of each font.
+#include "fonts/Catalogue.h"
+#include <windows.h>
+#include <functional>
+#include <string>
+
+namespace typa {
+
+// The system font key for a platform id: Windows 95 and successors (1) keep it under
+// "Windows", every other platform under "Windows NT".
+const char* SystemFontKeyFor(DWORD platformId);
+// The key chosen once at start-up (by the running platform when never chosen).
+const std::string& SystemFontKey();
+void ChooseSystemFontKey(DWORD platformId);
+
+std::string ReadSystemFont(const std::string& valueName);
+bool WriteSystemFont(const std::string& valueName, const std::string& data);
+bool DeleteSystemFont(const std::string& valueName);
+
+// Turns one system font registry value into an item, or null for a bitmap or vector font (.FON).
+std::unique_ptr<TToShowItem> ItemFromSystemFont(const std::string& valueName, const std::string& data,
+                                                const NameList& familyNames);
+
+// Fills FamilyNames (pass 1), InstalledCatalogue from the registry, then the families and
+// creation records (pass 2), then the groups. `progress` receives 5 after the registry and
+// 5 + 95·i/n at every twentieth family.
+void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
+                             const std::function<void(int percent)>& progress);
+
+// The family-enumeration callback of both passes; any other pass number is an internal error.
+struct FamilyPassState {
+    NameList* familyNames = nullptr;
+    FontCatalogue* installed = nullptr;
+    std::string currentFamily;
+};
+void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, FamilyPassState& state);
+
+void ReadFontGroups(FontCatalogue& installed);
+void SaveFontGroups(const FontCatalogue& installed);
+
+} // namespace typa

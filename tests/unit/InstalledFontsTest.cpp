@@ -1,0 +1,125 @@
+// Installed fonts from the system's font registry and family enumeration (Wine's real ones),
+// and the groups kept in the program's Fonts key.
+#include "app/Errors.h"
+#include "app/Settings.h"
+#include "fonts/InstalledFonts.h"
+#include "platform/Registry.h"
+#include <doctest/doctest.h>
+
+using namespace typa;
+
+TEST_CASE("The system font key follows the platform")
+{
+    CHECK(std::string(SystemFontKeyFor(VER_PLATFORM_WIN32_WINDOWS)) ==
+          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts");
+    CHECK(std::string(SystemFontKeyFor(VER_PLATFORM_WIN32_NT)) ==
+          "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts");
+    CHECK(std::string(SystemFontKeyFor(7)) == "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts");
+}
+
+TEST_CASE("Registry values become items by their suffix and Standard rules")
+{
+    NameList families(false);
+    families.Add("Wingdings");
+    families.Add("Arial");
+
+    auto bold = ItemFromSystemFont("Arial Bold (TrueType)", "ARIALBD.TTF", families);
+    REQUIRE(bold);
+    CHECK(bold->Name == "Arial Bold");
+    CHECK(bold->FileName == "Arialbd.ttf");
+    CHECK(bold->Path == "ARIALBD.TTF");
+    CHECK(bold->Family == "*");
+    CHECK(bold->Size == 0);
+    CHECK_FALSE(bold->StandardStripped);
+
+    auto wing = ItemFromSystemFont("Wingdings Standard (TrueType)", "WINGDING.TTF", families);
+    CHECK(wing->Name == "Wingdings");
+    CHECK(wing->StandardStripped);
+
+    NameList none(false);
+    auto kept = ItemFromSystemFont("Wingdings Standard (TrueType)", "WINGDING.TTF", none);
+    CHECK(kept->Name == "Wingdings Standard");
+    CHECK_FALSE(kept->StandardStripped);
+
+    auto full = ItemFromSystemFont("X (TrueType)", "C:\\FONTS\\X.TTF", families);
+    CHECK(full->FileName == "X.ttf");
+    CHECK(full->Path == "C:\\FONTS\\X.TTF");
+
+    CHECK_FALSE(ItemFromSystemFont("Courier 10,12,15", "COURE.FON", families));
+    CHECK_FALSE(ItemFromSystemFont("Small", "c:\\fonts\\smalle.fon", families));
+    // A dot in a folder name is no extension.
+    auto odd = ItemFromSystemFont("Odd", "C:\\A.FON\\ODD", families);
+    REQUIRE(odd);
+    CHECK(odd->Name == "Odd");
+    // Only the first suffix goes.
+    auto twice = ItemFromSystemFont("T (TrueType) (TrueType)", "T.TTF", families);
+    CHECK(twice->Name == "T (TrueType)");
+}
+
+TEST_CASE("A pass number other than 0 or 1 is an internal error with message 1010")
+{
+    ENUMLOGFONTA font{};
+    NEWTEXTMETRICA metrics{};
+    FamilyPassState state;
+    CHECK_THROWS_WITH_AS(FamilyPassCallback(2, font, metrics, state), "Action incorrecte : 2", EUnexpected);
+}
+
+TEST_CASE("The catalogue built from Wine's registry finds families and creation records")
+{
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, "DEJAVU SANS", "Mes polices");
+    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, "Police disparue", "Ancien");
+
+    NameList families(false);
+    FontCatalogue installed(FontCatalogue::Order::AsAdded);
+    std::vector<int> steps;
+    HDC dc = GetDC(nullptr);
+    BuildInstalledCatalogue(dc, families, installed, [&](int p) { steps.push_back(p); });
+    ReleaseDC(nullptr, dc);
+
+    REQUIRE(installed.Count() > 0);
+    REQUIRE(families.Count() > 0);
+    REQUIRE_FALSE(steps.empty());
+    CHECK(steps.front() == 5);
+    CHECK(steps[1] == 5); // family 0
+    for (std::size_t i = 1; i < steps.size(); ++i) CHECK(steps[i] >= steps[i - 1]);
+    CHECK(steps.back() <= 100);
+
+    int dejavu = installed.IndexOf("DejaVu Sans");
+    REQUIRE(dejavu >= 0);
+    const TToShowItem& item = *installed.Item(dejavu);
+    CHECK(item.Family == "DejaVu Sans");
+    CHECK(std::string(item.LogFont.lfFaceName) == "DejaVu Sans");
+    CHECK(item.Group == "Mes polices"); // found without regard to case
+    CHECK(item.FileName == "Dejavusans.ttf");
+
+    // No .FON file is ever listed.
+    for (int i = 0; i < installed.Count(); ++i) {
+        const std::string& p = installed.Item(i)->Path;
+        CHECK_FALSE((p.size() >= 4 && _stricmp(p.c_str() + p.size() - 4, ".fon") == 0));
+    }
+
+    // Saving rewrites the key from the catalogue: the vanished font's group is gone.
+    installed.Item(dejavu)->Group = "Autre";
+    SaveFontGroups(installed);
+    CHECK(reg::ReadString(HKEY_CURRENT_USER, settings::kFontsKey, "DejaVu Sans", "") == "Autre");
+    CHECK_FALSE(reg::ValueExists(HKEY_CURRENT_USER, settings::kFontsKey, "Police disparue"));
+    CHECK(static_cast<int>(reg::ValueNames(HKEY_CURRENT_USER, settings::kFontsKey).size()) <= installed.Count());
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+}
+
+TEST_CASE("Equal names: the later group is the one stored")
+{
+    FontCatalogue installed(FontCatalogue::Order::AsAdded);
+    for (const char* g : {"Premier", "Second"}) {
+        auto item = std::make_unique<TToShowItem>();
+        item->Name = "Double";
+        item->Group = g;
+        installed.Add("Double", item);
+    }
+    SaveFontGroups(installed);
+    CHECK(reg::ReadString(HKEY_CURRENT_USER, settings::kFontsKey, "Double", "") == "Second");
+    ReadFontGroups(installed);
+    CHECK(installed.Item(0)->Group == "Second");
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+}
