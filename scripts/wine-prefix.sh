@@ -58,6 +58,10 @@ typa_wine_prefix() {
       else
         # Wine draws the title bars itself: Xvfb has no window manager to do it.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+        # Debian's Wine does not find the fonts it ships; the caption buttons need Marlett.
+        if [[ -f /usr/share/wine/fonts/marlett.ttf ]]; then
+          cp /usr/share/wine/fonts/marlett.ttf "$tmp/drive_c/windows/Fonts/"
+        fi
       fi
       wineserver -w
       mv "$tmp" "$prefix"
