@@ -1,0 +1,255 @@
+#include "fonts/TrueTypeReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace typa::ttf {
+
+namespace {
+
+constexpr std::uint32_t kOffsetTableSize = 12;
+constexpr std::uint32_t kDirEntrySize = 16;
+constexpr std::uint32_t kOs2Size = 78; // the version 0 table: all the fields used lie in it
+constexpr std::uint32_t kNameHeaderSize = 6;
+constexpr std::uint32_t kNameRecordSize = 12;
+
+constexpr std::uint16_t kPlatformMicrosoft = 3;
+constexpr std::uint16_t kNameFamily = 1;
+constexpr std::uint16_t kNameSubfamily = 2;
+constexpr std::uint16_t kNameFull = 4;
+constexpr std::uint16_t kUsEnglish = 0x0409;
+constexpr std::uint8_t kDefaultCharset = 1;
+
+// How much one read asks for beyond what is needed now. The first read takes the offset table
+// and a directory of up to 32 tables; the `name` header read takes up to 32 records with it;
+// a string read takes its neighbours, which are usually the other names of the same language.
+// Real files need about eight reads; a bigger directory or record list comes in further reads
+// of at most kWindowSize bytes.
+constexpr std::uint32_t kWindowSize = 4096;
+constexpr std::uint32_t kFirstReadAhead = kOffsetTableSize + 32 * kDirEntrySize;
+constexpr std::uint32_t kNameHeaderAhead = kNameHeaderSize + 32 * kNameRecordSize;
+constexpr std::uint32_t kStringAhead = 128;
+
+std::uint16_t U16(const std::uint8_t* p) noexcept
+{
+    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
+
+std::uint32_t U32(const std::uint8_t* p) noexcept
+{
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
+}
+
+// One window of the file kept in memory, so that neighbouring small reads cost one call. A
+// request is a fault when the file ends before `need` bytes (the extra `ahead` bytes are only
+// a hint) or when it reaches 2^31 or beyond.
+class Window {
+public:
+    explicit Window(RandomAccess& file) noexcept : m_file(file) {}
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // `need` bytes at `offset`, valid until the next call; null on a fault.
+    const std::uint8_t* Get(std::uint64_t offset, std::uint32_t need, std::uint32_t ahead) noexcept
+    {
+        if (offset > kMaxOffset || need > kMaxOffset + std::uint64_t{1} - offset) return nullptr;
+        if (need == 0) return m_buf;
+        if (offset >= m_start && offset + need <= std::uint64_t{m_start} + m_size)
+            return m_buf + (offset - m_start);
+        if (need > kWindowSize) return nullptr;
+        std::uint64_t want = std::min<std::uint64_t>({std::max(need, ahead), kWindowSize,
+                                                      kMaxOffset + std::uint64_t{1} - offset});
+        m_start = static_cast<std::uint32_t>(offset);
+        std::int32_t got = m_file.ReadAt(m_start, m_buf, static_cast<std::uint32_t>(want));
+        m_size = got < 0 ? 0 : std::min(static_cast<std::uint32_t>(got), static_cast<std::uint32_t>(want));
+        if (got < 0 || m_size < need) return nullptr;
+        return m_buf;
+    }
+
+private:
+    RandomAccess& m_file;
+    std::uint32_t m_start = 0;
+    std::uint32_t m_size = 0;
+    std::uint8_t m_buf[kWindowSize];
+};
+
+void FillFromOs2(const std::uint8_t* os2, LogFontFields& lf) noexcept
+{
+    const std::uint16_t weight = U16(os2 + 4);
+    const std::uint16_t fsSelection = U16(os2 + 62);
+    lf.height = 0;
+    lf.width = 0;
+    lf.escapement = 0;
+    lf.orientation = 0;
+    lf.weight = weight;
+    // Boldness comes from the weight class only; bit 5 is not looked at.
+    lf.italic = fsSelection & 0x01;
+    lf.underline = (fsSelection >> 1) & 0x01;
+    lf.strikeOut = (fsSelection >> 4) & 0x01;
+    lf.charSet = kDefaultCharset;
+    lf.outPrecision = 0;
+    lf.clipPrecision = 0;
+    lf.quality = 0;
+    lf.pitchAndFamily = 0;
+}
+
+void SetFaceName(LogFontFields& lf, const std::string& family) noexcept
+{
+    // Cut to what the decoded name holds, never the record's byte length: a name of n bytes
+    // has only n / 2 characters.
+    const std::size_t n = std::min(family.size(), kMaxFaceNameChars);
+    std::memcpy(lf.faceName, family.data(), n);
+    std::memset(lf.faceName + n, 0, sizeof lf.faceName - n);
+}
+
+// The full-name choice: the first candidate whose language is the system's, else the first
+// candidate. Only those two can ever win, so only those two are kept.
+class FullNameChoice {
+public:
+    explicit FullNameChoice(const LanguageQuery& query) : m_query(query) {}
+
+    bool Empty() const noexcept { return !m_haveFirst; }
+
+    void Add(std::string&& text, std::uint16_t language)
+    {
+        if (!m_haveFirst) {
+            m_language = m_query ? m_query() : kUsEnglish;
+            m_haveFirst = true;
+            if (language == m_language) {
+                m_match = text;
+                m_haveMatch = true;
+            }
+            m_first = std::move(text);
+        } else if (!m_haveMatch && language == m_language) {
+            m_match = std::move(text);
+            m_haveMatch = true;
+        }
+    }
+
+    const std::string& Chosen() const noexcept { return m_haveMatch ? m_match : m_first; }
+
+private:
+    const LanguageQuery& m_query;
+    std::uint16_t m_language = kUsEnglish;
+    bool m_haveFirst = false;
+    bool m_haveMatch = false;
+    std::string m_first;
+    std::string m_match;
+};
+
+enum class NameTableResult { Done, Continue, NotUsable, Fault };
+
+NameTableResult ReadNameTable(Window& window, std::uint32_t tableOffset, FontNames& out,
+                              FullNameChoice& fullNames, std::uint32_t& recordBudget)
+{
+    const std::uint8_t* p = window.Get(tableOffset, kNameHeaderSize, kNameHeaderAhead);
+    if (!p) return NameTableResult::Fault;
+    const std::uint32_t count = U16(p + 2);
+    const std::uint32_t stringOffset = U16(p + 4);
+    if (count > recordBudget) return NameTableResult::Fault;
+    recordBudget -= count;
+
+    for (std::uint32_t r = 0; r < count; ++r) {
+        const std::uint64_t recordPos =
+            std::uint64_t{tableOffset} + kNameHeaderSize + std::uint64_t{r} * kNameRecordSize;
+        p = window.Get(recordPos, kNameRecordSize, (count - r) * kNameRecordSize);
+        if (!p) return NameTableResult::Fault;
+        const std::uint16_t platformId = U16(p);
+        const std::uint16_t languageId = U16(p + 4);
+        const std::uint16_t nameId = U16(p + 6);
+        const std::uint32_t length = U16(p + 8);
+        const std::uint32_t offset = U16(p + 10);
+        if (platformId != kPlatformMicrosoft ||
+            (nameId != kNameFamily && nameId != kNameSubfamily && nameId != kNameFull))
+            continue;
+        if (length > kMaxNameBytes) return NameTableResult::Fault;
+
+        const std::uint64_t stringPos = std::uint64_t{tableOffset} + (stringOffset + offset);
+        const std::uint8_t* raw = window.Get(stringPos, length, std::max(length, kStringAhead));
+        if (!raw) return NameTableResult::Fault;
+        std::string text = DecodeNameLowBytes(raw, length);
+
+        // The last family and subfamily records win, whatever their language or encoding.
+        switch (nameId) {
+        case kNameFamily:
+            SetFaceName(out.logFont, text);
+            out.family = std::move(text);
+            break;
+        case kNameSubfamily:
+            out.subfamily = std::move(text);
+            break;
+        default:
+            fullNames.Add(std::move(text), languageId);
+            break;
+        }
+    }
+
+    if (fullNames.Empty()) return NameTableResult::NotUsable;
+    out.fullName = fullNames.Chosen();
+    // The success test runs here only, right after a `name` table.
+    if (!out.family.empty() && !out.fullName.empty() && out.os2Seen) return NameTableResult::Done;
+    return NameTableResult::Continue;
+}
+
+} // namespace
+
+std::string DecodeNameLowBytes(const std::uint8_t* raw, std::uint32_t length)
+{
+    std::string text;
+    const std::uint32_t chars = length / 2;
+    text.reserve(chars);
+    for (std::uint32_t k = 0; k < chars; ++k) {
+        const char c = static_cast<char>(raw[2 * k + 1]);
+        if (c == '\0') break;
+        text.push_back(c);
+    }
+    return text;
+}
+
+ReadStatus ReadFontNames(RandomAccess& file, FontNames& out, const LanguageQuery& systemLanguage)
+{
+    out.family.clear();
+    out.fullName.clear();
+    out.os2Seen = false;
+
+    Window window(file);
+    FullNameChoice fullNames(systemLanguage);
+    std::uint32_t recordBudget = kMaxNameRecordsPerFile;
+
+    const std::uint8_t* p = window.Get(0, kOffsetTableSize, kFirstReadAhead);
+    if (!p) return ReadStatus::Fault;
+    // The version tag is not checked: files with any tag are read.
+    const std::uint32_t numTables = U16(p + 4);
+
+    for (std::uint32_t i = 0; i < numTables; ++i) {
+        p = window.Get(kOffsetTableSize + i * kDirEntrySize, kDirEntrySize,
+                       (numTables - i) * kDirEntrySize);
+        if (!p) return ReadStatus::Fault;
+        const bool isOs2 = std::memcmp(p, "OS/2", 4) == 0;
+        const bool isName = std::memcmp(p, "name", 4) == 0;
+        const std::uint32_t tableOffset = U32(p + 8);
+
+        if (isOs2) {
+            out.os2Seen = true;
+            const std::uint8_t* os2 = window.Get(tableOffset, kOs2Size, kOs2Size);
+            if (!os2) return ReadStatus::Fault;
+            FillFromOs2(os2, out.logFont);
+        }
+        if (isName) {
+            switch (ReadNameTable(window, tableOffset, out, fullNames, recordBudget)) {
+            case NameTableResult::Done:
+                return ReadStatus::Usable;
+            case NameTableResult::NotUsable:
+                return ReadStatus::NotUsable;
+            case NameTableResult::Fault:
+                return ReadStatus::Fault;
+            case NameTableResult::Continue:
+                break;
+            }
+        }
+    }
+    return ReadStatus::NotUsable;
+}
+
+} // namespace typa::ttf

@@ -1,0 +1,180 @@
+#include "TrueTypeWriter.h"
+
+#include <algorithm>
+
+namespace typa::test {
+
+namespace {
+
+void Put16(Bytes& b, std::uint16_t v)
+{
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+    b.push_back(static_cast<std::uint8_t>(v));
+}
+
+void Put32(Bytes& b, std::uint32_t v)
+{
+    Put16(b, static_cast<std::uint16_t>(v >> 16));
+    Put16(b, static_cast<std::uint16_t>(v));
+}
+
+void Set16(Bytes& b, std::size_t at, std::uint16_t v)
+{
+    b[at] = static_cast<std::uint8_t>(v >> 8);
+    b[at + 1] = static_cast<std::uint8_t>(v);
+}
+
+std::uint32_t Checksum(const Bytes& data)
+{
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < data.size(); i += 4) {
+        std::uint32_t word = 0;
+        for (std::size_t k = 0; k < 4; ++k)
+            word = (word << 8) | (i + k < data.size() ? data[i + k] : 0);
+        sum += word;
+    }
+    return sum;
+}
+
+std::size_t Align4(std::size_t n) { return (n + 3) & ~std::size_t{3}; }
+
+} // namespace
+
+Bytes Utf16Be(std::u16string_view text)
+{
+    Bytes b;
+    for (char16_t c : text) Put16(b, static_cast<std::uint16_t>(c));
+    return b;
+}
+
+Bytes Raw(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+NameRecord Record(std::uint16_t platformId, std::uint16_t encodingId, std::uint16_t languageId, std::uint16_t nameId,
+                  Bytes text)
+{
+    NameRecord r;
+    r.platformId = platformId;
+    r.encodingId = encodingId;
+    r.languageId = languageId;
+    r.nameId = nameId;
+    r.text = std::move(text);
+    return r;
+}
+
+NameRecord MsName(std::uint16_t nameId, std::u16string_view text, std::uint16_t languageId)
+{
+    NameRecord r;
+    r.nameId = nameId;
+    r.languageId = languageId;
+    r.text = Utf16Be(text);
+    return r;
+}
+
+Bytes NameTable(const std::vector<NameRecord>& records, const NameTableOptions& options)
+{
+    const std::size_t stringStart = 6 + 12 * records.size();
+    Bytes b;
+    Put16(b, 0);
+    Put16(b, options.count.value_or(static_cast<std::uint16_t>(records.size())));
+    Put16(b, options.stringOffset.value_or(static_cast<std::uint16_t>(stringStart)));
+    Bytes strings;
+    for (const NameRecord& r : records) {
+        Put16(b, r.platformId);
+        Put16(b, r.encodingId);
+        Put16(b, r.languageId);
+        Put16(b, r.nameId);
+        Put16(b, r.length.value_or(static_cast<std::uint16_t>(r.text.size())));
+        Put16(b, r.offset.value_or(static_cast<std::uint16_t>(strings.size())));
+        strings.insert(strings.end(), r.text.begin(), r.text.end());
+    }
+    b.insert(b.end(), strings.begin(), strings.end());
+    return b;
+}
+
+Bytes Os2Table(std::uint16_t weightClass, std::uint16_t fsSelection, std::size_t size)
+{
+    Bytes b(std::max<std::size_t>(size, 64), 0);
+    Set16(b, 0, 1);              // version
+    Set16(b, 2, 500);            // xAvgCharWidth
+    Set16(b, 4, weightClass);    // usWeightClass
+    Set16(b, 6, 5);              // usWidthClass
+    Set16(b, 62, fsSelection);   // fsSelection
+    b.resize(size);
+    return b;
+}
+
+TrueTypeWriter& TrueTypeWriter::Version(std::uint32_t tag)
+{
+    m_version = tag;
+    return *this;
+}
+
+TrueTypeWriter& TrueTypeWriter::Add(std::string tag, Bytes data, std::optional<std::uint32_t> offset)
+{
+    tag.resize(4, ' ');
+    m_tables.push_back(Table{std::move(tag), std::move(data), offset});
+    return *this;
+}
+
+TrueTypeWriter& TrueTypeWriter::NumTables(std::uint16_t n)
+{
+    m_numTables = n;
+    return *this;
+}
+
+TrueTypeWriter& TrueTypeWriter::ReverseData(bool reverse)
+{
+    m_reverse = reverse;
+    return *this;
+}
+
+std::uint32_t TrueTypeWriter::TableOffset(std::size_t index) const
+{
+    std::size_t pos = 12 + 16 * m_tables.size();
+    const std::size_t n = m_tables.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = m_reverse ? n - 1 - k : k;
+        if (i == index) return static_cast<std::uint32_t>(pos);
+        pos += Align4(m_tables[i].data.size());
+    }
+    return static_cast<std::uint32_t>(pos);
+}
+
+Bytes TrueTypeWriter::Build() const
+{
+    const auto n = static_cast<std::uint16_t>(m_tables.size());
+    std::uint16_t entrySelector = 0;
+    while ((2u << entrySelector) <= n) ++entrySelector;
+    const auto searchRange = static_cast<std::uint16_t>(16u << entrySelector);
+
+    Bytes b;
+    Put32(b, m_version);
+    Put16(b, m_numTables.value_or(n));
+    Put16(b, n ? searchRange : 0);
+    Put16(b, n ? entrySelector : 0);
+    Put16(b, static_cast<std::uint16_t>(n * 16 - (n ? searchRange : 0)));
+    for (std::size_t i = 0; i < m_tables.size(); ++i) {
+        const Table& t = m_tables[i];
+        b.insert(b.end(), t.tag.begin(), t.tag.begin() + 4);
+        Put32(b, Checksum(t.data));
+        Put32(b, t.offset.value_or(TableOffset(i)));
+        Put32(b, static_cast<std::uint32_t>(t.data.size()));
+    }
+    for (std::size_t k = 0; k < m_tables.size(); ++k) {
+        const Table& t = m_tables[m_reverse ? m_tables.size() - 1 - k : k];
+        b.insert(b.end(), t.data.begin(), t.data.end());
+        b.resize(Align4(b.size()), 0);
+    }
+    return b;
+}
+
+Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std::u16string_view fullName,
+                 std::uint16_t weight, std::uint16_t fsSelection)
+{
+    return TrueTypeWriter()
+        .Add("OS/2", Os2Table(weight, fsSelection))
+        .Add("name", NameTable({MsName(1, family), MsName(2, subfamily), MsName(4, fullName)}))
+        .Build();
+}
+
+} // namespace typa::test

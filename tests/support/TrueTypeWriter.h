@@ -1,0 +1,83 @@
+#pragma once
+// Builds TrueType files in memory for tests, the fuzzer's seeds and the benchmark: tables in
+// any directory order, odd lengths, names of any platform and language, offsets and counts
+// that lie. Standard C++ only, so that it builds for Windows and natively.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace typa::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Big-endian UTF-16 bytes of a text.
+Bytes Utf16Be(std::u16string_view text);
+// Bytes of an 8-bit text as they stand (Macintosh names, raw odd-length strings).
+Bytes Raw(std::string_view text);
+
+struct NameRecord {
+    std::uint16_t platformId = 3;
+    std::uint16_t encodingId = 1;
+    std::uint16_t languageId = 0x0409;
+    std::uint16_t nameId = 1;
+    Bytes text;
+    // When set, written instead of the real length / offset of `text` in the string storage.
+    std::optional<std::uint16_t> length;
+    std::optional<std::uint16_t> offset;
+};
+
+// A record of any platform with its string as given.
+NameRecord Record(std::uint16_t platformId, std::uint16_t encodingId, std::uint16_t languageId, std::uint16_t nameId,
+                  Bytes text);
+// A platform-3 record for `nameId` in `languageId`.
+NameRecord MsName(std::uint16_t nameId, std::u16string_view text, std::uint16_t languageId = 0x0409);
+
+struct NameTableOptions {
+    // When set, written instead of the record count / the string storage offset.
+    std::optional<std::uint16_t> count;
+    std::optional<std::uint16_t> stringOffset;
+};
+
+// A `name` table (format 0): header, records, then the strings in record order.
+Bytes NameTable(const std::vector<NameRecord>& records, const NameTableOptions& options = {});
+
+// An `OS/2` table of `size` bytes (96 is version 1's) with the two fields the reader uses.
+Bytes Os2Table(std::uint16_t weightClass, std::uint16_t fsSelection, std::size_t size = 96);
+
+struct Table {
+    std::string tag; // 4 characters
+    Bytes data;
+    // When set, written in the directory instead of the table's real offset.
+    std::optional<std::uint32_t> offset;
+};
+
+class TrueTypeWriter {
+public:
+    TrueTypeWriter& Version(std::uint32_t tag);
+    // Tables appear in the directory in the order they are added.
+    TrueTypeWriter& Add(std::string tag, Bytes data, std::optional<std::uint32_t> offset = {});
+    // Written instead of the real number of tables.
+    TrueTypeWriter& NumTables(std::uint16_t n);
+    // Lays the table data out in the reverse of the directory order.
+    TrueTypeWriter& ReverseData(bool reverse = true);
+
+    // The file: offset table, directory, then each table 4-byte aligned (zero padding).
+    Bytes Build() const;
+    // Where table `index` (directory order) starts in Build()'s result.
+    std::uint32_t TableOffset(std::size_t index) const;
+
+private:
+    std::uint32_t m_version = 0x00010000;
+    std::optional<std::uint16_t> m_numTables;
+    bool m_reverse = false;
+    std::vector<Table> m_tables;
+};
+
+// A small sound font: OS/2 then name, with the given names (family, subfamily, full name) in
+// U.S. English on platform 3.
+Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std::u16string_view fullName,
+                 std::uint16_t weight = 400, std::uint16_t fsSelection = 0);
+
+} // namespace typa::test
