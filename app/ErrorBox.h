@@ -65,17 +65,18 @@ struct RecordedBox {
     std::string text;
     MsgKind kind = MsgKind::Error;
     unsigned buttons = 0;
-    // "Erreur"/"Confirmation" for message boxes; the caller's caption for the warning dialog.
+    // "Erreur"/"Confirmation" for message boxes; the caller's caption for the warning dialog;
+    // "Insérer le support de données" for the insert-medium dialog.
     std::string caption;
     // The cursor shown while the box was up.
     HCURSOR cursor = nullptr;
     bool warningDialog = false;
 };
 
-// The seam for unit tests: while one is alive, every message box and the warning dialog take
-// their answers from its queue and record what they were asked to show, instead of showing
-// anything. An empty queue answers as Escape would (Cancel, else No, else OK, else the first
-// button). Scripts nest; the innermost one answers.
+// The seam for unit tests: while one is alive, every message box, the warning dialog and the
+// insert-medium dialog take their answers from its queue and record what they were asked to show,
+// instead of showing anything. An empty queue answers as Escape would (Cancel, else No, else OK,
+// else the first button). Scripts nest; the innermost one answers.
 class ScriptedBoxes {
 public:
     ScriptedBoxes();

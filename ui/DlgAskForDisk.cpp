@@ -1,0 +1,195 @@
+// The insert-medium dialog, laid out in code at creation, its two drive pictures drawn in GDI.
+#include "ui/DlgAskForDisk.h"
+
+#include "app/Application.h"
+#include "app/ExceptionGuard.h"
+#include "app/Scale.h"
+#include "platform/Handles.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace typa {
+namespace {
+
+// Design sizes at 96 pixels per inch.
+constexpr int kClientWidth = 427;
+constexpr int kClientHeight = 182;
+constexpr int kPicture = 32;
+
+// A dialog template without controls in the given font; the caption is set at creation.
+std::vector<WORD> DialogTemplate(DWORD style, DWORD exStyle, const char* face, WORD points)
+{
+    std::vector<WORD> t;
+    auto dword = [&t](DWORD v) {
+        t.push_back(LOWORD(v));
+        t.push_back(HIWORD(v));
+    };
+    dword(style | DS_SETFONT);
+    dword(exStyle);
+    t.push_back(0); // no controls
+    for (int i = 0; i < 4; ++i) t.push_back(0); // x, y, cx, cy: laid out at WM_INITDIALOG
+    t.push_back(0); // no menu
+    t.push_back(0); // the standard dialog class
+    t.push_back(0); // empty caption
+    t.push_back(points);
+    for (const char* p = face; *p; ++p) t.push_back(static_cast<WORD>(static_cast<unsigned char>(*p)));
+    t.push_back(0);
+    return t;
+}
+
+// Drawing on a 32-unit grid laid over the picture's rectangle, whatever its scaled size.
+class Grid {
+public:
+    Grid(HDC dc, const RECT& r) : m_dc(dc), m_r(r), m_size(std::max<LONG>(1, std::min(r.right - r.left, r.bottom - r.top))) {}
+
+    int X(int u) const { return m_r.left + u * m_size / kPicture; }
+    int Y(int u) const { return m_r.top + u * m_size / kPicture; }
+
+    void Box(int l, int t, int r, int b, COLORREF fill) const
+    {
+        UniqueBrush brush(CreateSolidBrush(fill));
+        RECT rc{X(l), Y(t), X(r), Y(b)};
+        FillRect(m_dc, &rc, brush.Get());
+    }
+    // A raised box with a light top-left and a dark bottom-right edge.
+    void Raised(int l, int t, int r, int b, COLORREF fill) const
+    {
+        Box(l, t, r, b, fill);
+        RECT rc{X(l), Y(t), X(r), Y(b)};
+        DrawEdge(m_dc, &rc, EDGE_RAISED, BF_RECT);
+    }
+    void Sunken(int l, int t, int r, int b, COLORREF fill) const
+    {
+        Box(l, t, r, b, fill);
+        RECT rc{X(l), Y(t), X(r), Y(b)};
+        DrawEdge(m_dc, &rc, BDR_SUNKENOUTER, BF_RECT);
+    }
+    void Ellipse(int l, int t, int r, int b, COLORREF fill, COLORREF edge) const
+    {
+        UniqueBrush brush(CreateSolidBrush(fill));
+        UniquePen pen(CreatePen(PS_SOLID, 1, edge));
+        ScopedSelect b1(m_dc, brush.Get());
+        ScopedSelect p1(m_dc, pen.Get());
+        ::Ellipse(m_dc, X(l), Y(t), X(r), Y(b));
+    }
+
+private:
+    HDC m_dc;
+    RECT m_r;
+    int m_size;
+};
+
+// A CD-ROM drive with a disc lying half out of its tray.
+void DrawCdDrive(HDC dc, const RECT& r)
+{
+    Grid g(dc, r);
+    g.Ellipse(4, 1, 28, 21, RGB(226, 230, 236), RGB(112, 118, 128));
+    g.Ellipse(9, 5, 23, 17, RGB(200, 214, 236), RGB(150, 160, 176)); // the rainbow sheen, softly
+    g.Ellipse(14, 9, 18, 13, RGB(255, 255, 255), RGB(112, 118, 128));
+    g.Raised(1, 16, 31, 29, RGB(192, 192, 192));
+    g.Sunken(4, 20, 24, 23, RGB(96, 96, 96)); // the tray
+    g.Raised(25, 24, 29, 27, RGB(192, 192, 192)); // eject button
+    g.Box(5, 25, 8, 27, RGB(0, 176, 64)); // busy light
+}
+
+// A floppy drive with a disk half inserted.
+void DrawFloppyDrive(HDC dc, const RECT& r)
+{
+    Grid g(dc, r);
+    g.Box(8, 2, 24, 16, RGB(32, 40, 64)); // the disk
+    g.Box(12, 2, 20, 9, RGB(176, 180, 188)); // its metal shutter
+    g.Box(15, 3, 17, 8, RGB(32, 40, 64));
+    g.Raised(1, 12, 31, 27, RGB(192, 192, 192));
+    g.Sunken(5, 15, 27, 18, RGB(16, 16, 16)); // the slot
+    g.Raised(22, 21, 28, 24, RGB(192, 192, 192)); // eject button
+    g.Box(5, 22, 8, 24, RGB(0, 176, 64)); // busy light
+}
+
+} // namespace
+
+MsgResult TDlgAskForDisk::Execute(const std::string& text)
+{
+    if (ScriptedBoxes* script = ScriptedBoxes::Current()) {
+        MsgResult r = script->Take({text, MsgKind::Confirmation, MsgButton::OK | MsgButton::Cancel,
+                                    kCaption, GetCursor(), false});
+        return r == MsgResult::OK ? MsgResult::OK : MsgResult::Cancel;
+    }
+
+    m_text = text;
+    // A fixed frame without title-bar buttons, above every other window.
+    const std::vector<WORD> tmpl = DialogTemplate(WS_POPUP | WS_CAPTION | DS_MODALFRAME,
+                                                  WS_EX_DLGMODALFRAME | WS_EX_TOPMOST,
+                                                  "MS Sans Serif", 8);
+    HWND owner = App().mainWindow && IsWindow(App().mainWindow) ? App().mainWindow : nullptr;
+    HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);
+    INT_PTR r = DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()),
+                                        owner, DialogProc, reinterpret_cast<LPARAM>(this));
+    lblUserText = nullptr;
+    // Anything but a clear OK, a failed dialog included, gives up rather than asking forever.
+    return r == IDOK ? MsgResult::OK : MsgResult::Cancel;
+}
+
+INT_PTR CALLBACK TDlgAskForDisk::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept
+{
+    return Guarded<INT_PTR>(FALSE, [&]() -> INT_PTR {
+        if (msg == WM_INITDIALOG) {
+            SetWindowLongPtrA(dlg, DWLP_USER, lp);
+            reinterpret_cast<TDlgAskForDisk*>(lp)->FormCreate(dlg);
+            return FALSE; // the focus is set
+        }
+        switch (msg) {
+        case WM_COMMAND:
+            if (HIWORD(wp) != BN_CLICKED) return FALSE;
+            if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+                EndDialog(dlg, LOWORD(wp));
+                return TRUE;
+            }
+            return FALSE;
+        case WM_DRAWITEM: {
+            const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+            if (!dis) return FALSE;
+            if (wp == kIdCD) DrawCdDrive(dis->hDC, dis->rcItem);
+            else if (wp == kIdDisk) DrawFloppyDrive(dis->hDC, dis->rcItem);
+            else return FALSE;
+            return TRUE;
+        }
+        }
+        return FALSE;
+    });
+}
+
+void TDlgAskForDisk::FormCreate(HWND dlg)
+{
+    SetWindowTextA(dlg, kCaption);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
+
+    const int picture = Scaled(kPicture);
+    AddDialogControl(dlg, "STATIC", nullptr, SS_OWNERDRAW, kIdCD, Scaled(20), Scaled(21), picture,
+                     picture, nullptr);
+    AddDialogControl(dlg, "STATIC", nullptr, SS_OWNERDRAW, kIdDisk, Scaled(20), Scaled(60), picture,
+                     picture, nullptr);
+    lblUserText = AddDialogControl(dlg, "STATIC", m_text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
+                                   kIdLabel, Scaled(70), Scaled(21), Scaled(340), Scaled(68), font);
+    const int buttonWidth = Scaled(75), buttonHeight = Scaled(25), buttonTop = Scaled(141);
+    const int right = Scaled(70) + Scaled(340);
+    HWND pbOK = AddDialogControl(dlg, "BUTTON", "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK,
+                                 right - 2 * buttonWidth - Scaled(8), buttonTop, buttonWidth,
+                                 buttonHeight, font);
+    AddDialogControl(dlg, "BUTTON", "Annuler", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL,
+                     right - buttonWidth, buttonTop, buttonWidth, buttonHeight, font);
+
+    RECT frame{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    // Centred on the screen first, for a run that has no main window.
+    SetWindowPos(dlg, HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                 std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2), w, h, SWP_NOACTIVATE);
+    CentreOnMainWindow(dlg);
+
+    SendMessageA(dlg, DM_SETDEFID, IDOK, 0);
+    SetFocus(pbOK);
+}
+
+} // namespace typa
