@@ -7,6 +7,7 @@
 #include "app/Messages.h"
 #include "app/Scale.h"
 #include "app/StartupGeometry.h"
+#include "fonts/FolderScan.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
 #include "res/Resource.h"
@@ -193,6 +194,9 @@ LRESULT TfrmTYPA::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_CLOSE: FormCloseQuery(); return 0;
     case WM_DESTROY: FormDestroy(); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp)); return 0;
+    case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lp));
+    case WM_MEASUREITEM: OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp)); return TRUE;
+    case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_FONTCHANGE: OnFontChange(); return 0;
     case WM_MENUSELECT: OnMenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp)); return 0;
     case WM_ENTERIDLE: OnEnterIdle(wp); return 0;
@@ -230,6 +234,7 @@ bool TfrmTYPA::FormCreate()
 
     WindowsDir = sys::WindowsDirectory();
     FontsDir = WindowsDir + "\\FONTS";
+    ReadFontsFolderFiles(FontsDir, FontsFolderFiles);
 
     CreateControls();
     SetToolbarVisible(false);
@@ -264,9 +269,21 @@ bool TfrmTYPA::FormCreate()
     FontOptions = settings::ReadFontOptions();
 
     ShowHint(App().hint);
+    // Emptying a catalogue first lets go of the rows that show its items.
+    InstalledCatalogue.SetBeforeClear([this] { SendMessageA(m_lbInstalledFonts, LB_RESETCONTENT, 0, 0); });
+    AvailableCatalogue.SetBeforeClear([this] {
+        UnloadPreviewResources();
+        SendMessageA(m_lbAvailableFonts, LB_RESETCONTENT, 0, 0);
+        AvailableView.clear();
+    });
     m_splitControl = std::make_unique<TSplitControl>(m_wnd);
+    m_about.Create(m_wnd);
 
+    BuildInstalledRoot();
+    BuildFolderRoot();
     UpdateWindow(m_wnd);
+    BuildGroupNodes();
+    ReadCurrentFolder();
     HighlightActiveSide();
     m_created = true;
     SetCursor(previous ? previous : LoadCursor(nullptr, IDC_ARROW));
@@ -333,8 +350,9 @@ void TfrmTYPA::CreateControls()
     m_splitterLeft = make(0, kSplitBarClass, "", 0, SplitterLeft);
     m_splitterRight = make(0, kSplitBarClass, "", 0, SplitterRight);
 
+    // Rows are put in at their place, already sorted by name, so the list need not sort them.
     const DWORD listStyle = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS |
-                            LBS_SORT | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+                            LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
     m_lbAvailableFonts = make(WS_EX_CLIENTEDGE, "LISTBOX", "", listStyle, lbAvailableFonts);
     m_lbInstalledFonts = make(WS_EX_CLIENTEDGE, "LISTBOX", "", listStyle, lbInstalledFonts);
 
@@ -611,8 +629,15 @@ void TfrmTYPA::OnEnterIdle(WPARAM source)
 
 void TfrmTYPA::OnCommand(int id, HWND control, int code)
 {
+    if (control == m_lbAvailableFonts || control == m_lbInstalledFonts) {
+        OnListCommand(control, code);
+        return;
+    }
     if (control && code != BN_CLICKED) return;
     switch (id) {
+    case twAvailableGroup: twAvailableGroupClick(); break;
+    case mnuViewActual: RefreshLists(false); break;
+    case mnuHelpAbout: mnuHelpAboutClick(); break;
     case mnuFontExit:
     case btExitProgram: mnuFontExitClick(); break;
     case mnuFontTaskbar:
@@ -647,7 +672,7 @@ void TfrmTYPA::mnuHelpTopicClick() { WinHelpA(m_wnd, App().helpFile.c_str(), HEL
 
 void TfrmTYPA::OnFontChange()
 {
-    // The lists are rebuilt here once the catalogues exist.
+    if (m_created) RefreshLists(true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -696,6 +721,7 @@ void TfrmTYPA::OnTrayCallback(LPARAM mouseMessage)
 void TfrmTYPA::FormDestroy()
 {
     if (TrayIconShown) RemoveTrayIcon();
+    UnloadPreviewResources();
 
     if (m_created) {
         using namespace settings;
@@ -717,6 +743,12 @@ void TfrmTYPA::FormDestroy()
         SaveWindowState(m_panelAvailableHeight, m_panelInstalledHeight, AppPos{r.left, r.top, r.right, r.bottom},
                         AppTools);
     }
+
+    // Node records go with their nodes; then the items, once no row shows them.
+    SendMessageA(m_twInstalledGroup, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    SendMessageA(m_twAvailableGroup, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    InstalledCatalogue.Clear();
+    AvailableCatalogue.Clear();
 
     WinHelpA(m_wnd, App().helpFile.c_str(), HELP_QUIT, 0);
     PostQuitMessage(0);

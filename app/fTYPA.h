@@ -3,13 +3,17 @@
 // side, exit and tray flags, folders, display settings) and every child control. Its window
 // procedure is a short switch; the work lives in the handlers and in the modules they call.
 #include "app/Settings.h"
+#include "fonts/Catalogue.h"
 #include "platform/Handles.h"
+#include "ui/DlgAbout.h"
 #include "ui/Layout.h"
 #include "ui/SplitControl.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace typa {
 
@@ -44,6 +48,25 @@ public:
     std::string SampleText;
     int LastPreviewRow = -1;
 
+    // The lists kept beside the window for the whole run.
+    NameList FontsFolderFiles{true};
+    NameList FamilyNames{false};
+    FontCatalogue InstalledCatalogue{FontCatalogue::Order::AsAdded};
+    FontCatalogue AvailableCatalogue{FontCatalogue::Order::SortedUnique};
+    std::vector<TToShowItem*> AvailableView; // the rows of lbAvailableFonts, in order
+
+    HTREEITEM InstalledRootNode = nullptr, FolderRootNode = nullptr;
+    HTREEITEM CurrentGroupNode = nullptr, CurrentFolderNode = nullptr;
+
+    // Font lists and their side of the window.
+    bool FillAvailableList(bool rescan);
+    void FillInstalledList(bool fromTop);
+    void ReadCurrentFolder();
+    void UnloadPreviewResources();
+    void UpdateStatus();
+    void RefreshLists(bool afterFontChange);
+    void SetFocusSide(HWND control);
+
 private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK SplitBarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -64,6 +87,23 @@ private:
     void OnEnterIdle(WPARAM source);
     void OnTrayCallback(LPARAM mouseMessage);
     void OnPaintToolbar(HWND toolbar);
+    LRESULT OnNotify(NMHDR& header);
+    void OnListCommand(HWND list, int code);
+    void OnMeasureItem(MEASUREITEMSTRUCT& mis);
+    void OnDrawItem(const DRAWITEMSTRUCT& dis);
+    void mnuHelpAboutClick();
+
+    // Trees (their nodes carry TTreeViewProps records).
+    void CreateImageLists();
+    void BuildInstalledRoot();
+    void BuildGroupNodes();
+    void BuildFolderRoot();
+    void twInstalledGroupClick();
+    void twAvailableGroupClick();
+    // Rows of a font list with the item of each; `rows` must be in display order.
+    void PutRows(HWND list, const std::vector<TToShowItem*>& rows, int topRow);
+    TToShowItem* RowItem(HWND list, int row) const;
+    void ComputeCommandStates();
 
     void mnuFontExitClick();
     void mnuFontTaskbarClick();
@@ -110,6 +150,8 @@ private:
     int m_menuHelpContext = 0;
     std::string m_ownHint; // the main window's own hint: the selection summary
     HWND m_lastHintWindow = nullptr;
+    TdlgAbout m_about;
+    const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
 };
 
 } // namespace typa

@@ -1,0 +1,417 @@
+// The main window's two font lists: what fills them, what they show, and the summary of the
+// active side in the status bar.
+#include "app/fTYPA.h"
+
+#include "app/Application.h"
+#include "app/Messages.h"
+#include "app/Scale.h"
+#include "fonts/FolderScan.h"
+#include "fonts/InstalledFonts.h"
+#include "fonts/NameCompare.h"
+#include "groups/TreeProps.h"
+#include "platform/Files.h"
+#include "platform/GdiFonts.h"
+#include "res/Resource.h"
+#include "ui/DlgProgress.h"
+#include "ui/StatusText.h"
+
+#include <algorithm>
+
+namespace typa {
+namespace {
+
+// The drive tree's root node as the folder read sees it.
+class TreeFolderRoot : public FolderRoot {
+public:
+    TreeFolderRoot(HWND tree, HTREEITEM node) : m_tree(tree), m_node(node) {}
+    std::string Path() const override
+    {
+        TTreeViewProps* p = NodeProps(m_tree, m_node);
+        return p ? p->Location : std::string();
+    }
+    void SetCaption(const std::string& caption) override { SetNodeCaption(m_tree, m_node, caption); }
+    void SetFolderRead(bool read) override
+    {
+        if (TTreeViewProps* p = NodeProps(m_tree, m_node)) p->SubfoldersRead = read;
+    }
+
+private:
+    HWND m_tree;
+    HTREEITEM m_node;
+};
+
+HTREEITEM SelectedNode(HWND tree)
+{
+    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+class ScopedWaitCursor {
+public:
+    ScopedWaitCursor() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+    ~ScopedWaitCursor() { SetCursor(m_previous ? m_previous : LoadCursor(nullptr, IDC_ARROW)); }
+    ScopedWaitCursor(const ScopedWaitCursor&) = delete;
+    ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
+
+private:
+    HCURSOR m_previous;
+};
+
+// A list box stops redrawing for one scope.
+class ScopedNoRedraw {
+public:
+    explicit ScopedNoRedraw(HWND wnd) : m_wnd(wnd) { SendMessageA(wnd, WM_SETREDRAW, FALSE, 0); }
+    ~ScopedNoRedraw()
+    {
+        SendMessageA(m_wnd, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(m_wnd, nullptr, TRUE);
+    }
+    ScopedNoRedraw(const ScopedNoRedraw&) = delete;
+    ScopedNoRedraw& operator=(const ScopedNoRedraw&) = delete;
+
+private:
+    HWND m_wnd;
+};
+
+int ListCount(HWND list) { return static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)); }
+bool RowSelected(HWND list, int row) { return SendMessageA(list, LB_GETSEL, row, 0) > 0; }
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Trees
+
+void TfrmTYPA::BuildInstalledRoot()
+{
+    TTreeViewProps props;
+    props.Kind = TTreeViewProps::GroupRoot;
+    InstalledRootNode = AddTreeNode(m_twInstalledGroup, TVI_ROOT, LoadMessage(1090), props, 4, 4);
+}
+
+void TfrmTYPA::BuildGroupNodes()
+{
+    TTreeViewProps props;
+    props.Kind = TTreeViewProps::Group;
+    HTREEITEM windowsFonts = AddTreeNode(m_twInstalledGroup, InstalledRootNode, LoadMessage(1091), props, 0, 1);
+    SendMessageA(m_twInstalledGroup, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(InstalledRootNode));
+    // Selecting the node fills the installed list through the selection-change notification.
+    SendMessageA(m_twInstalledGroup, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(windowsFonts));
+    if (CurrentGroupNode != windowsFonts) twInstalledGroupClick();
+}
+
+void TfrmTYPA::BuildFolderRoot()
+{
+    std::string path = settings::ReadFontPath();
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    int driveType = path.compare(0, 2, "\\\\") == 0 ? 4 : static_cast<int>(files::DriveType(path.substr(0, 3)));
+    TTreeViewProps props;
+    props.Kind = TTreeViewProps::DriveRoot;
+    props.Location = path;
+    FolderRootNode = AddTreeNode(m_twAvailableGroup, TVI_ROOT, FormatMessage(1100, {path}), props, driveType,
+                                 driveType);
+    CurrentFolderNode = FolderRootNode;
+    SendMessageA(m_twAvailableGroup, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(FolderRootNode));
+}
+
+void TfrmTYPA::twInstalledGroupClick()
+{
+    HTREEITEM selected = SelectedNode(m_twInstalledGroup);
+    if (selected && selected != CurrentGroupNode) {
+        CurrentGroupNode = selected;
+        FillInstalledList(true);
+    }
+}
+
+void TfrmTYPA::twAvailableGroupClick()
+{
+    HTREEITEM selected = SelectedNode(m_twAvailableGroup);
+    if (!selected) selected = FolderRootNode;
+    if (selected != CurrentFolderNode) {
+        CurrentFolderNode = selected;
+        ReadCurrentFolder();
+        return;
+    }
+    TTreeViewProps* root = NodeProps(m_twAvailableGroup, FolderRootNode);
+    if (root && !root->SubfoldersRead) ReadCurrentFolder(); // the drive was not ready last time
+}
+
+// ---------------------------------------------------------------------------------------------
+// Filling the lists
+
+TToShowItem* TfrmTYPA::RowItem(HWND list, int row) const
+{
+    LRESULT data = SendMessageA(list, LB_GETITEMDATA, row, 0);
+    return data == LB_ERR ? nullptr : reinterpret_cast<TToShowItem*>(data);
+}
+
+void TfrmTYPA::PutRows(HWND list, const std::vector<TToShowItem*>& rows, int topRow)
+{
+    // Rows go in at their index, already in order, so the measure of each new row knows its item.
+    m_rowsBeingAdded = &rows;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        auto row = static_cast<int>(SendMessageA(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(rows[i]->Name.c_str())));
+        if (row >= 0) SendMessageA(list, LB_SETITEMDATA, row, reinterpret_cast<LPARAM>(rows[i]));
+    }
+    m_rowsBeingAdded = nullptr;
+    if (topRow > 0 && topRow < static_cast<int>(rows.size())) SendMessageA(list, LB_SETTOPINDEX, topRow, 0);
+}
+
+void TfrmTYPA::UnloadPreviewResources()
+{
+    const int n = ListCount(m_lbAvailableFonts);
+    for (int row = 0; row < n; ++row) {
+        TToShowItem* item = RowItem(m_lbAvailableFonts, row);
+        if (item && item->PreviewLoaded) {
+            gdi::RemoveFontResourceFile(item->Path);
+            item->PreviewLoaded = false;
+        }
+    }
+}
+
+bool TfrmTYPA::FillAvailableList(bool rescan)
+{
+    TTreeViewProps* root = NodeProps(m_twAvailableGroup, FolderRootNode);
+    if (!root || root->Location.empty()) {
+        UnloadPreviewResources();
+        SendMessageA(m_lbAvailableFonts, LB_RESETCONTENT, 0, 0);
+        AvailableView.clear();
+        UpdateStatus();
+        return false;
+    }
+    ScopedWaitCursor wait;
+    int top = rescan ? 0 : static_cast<int>(SendMessageA(m_lbAvailableFonts, LB_GETTOPINDEX, 0, 0));
+    UnloadPreviewResources();
+    SendMessageA(m_lbAvailableFonts, LB_RESETCONTENT, 0, 0);
+    AvailableView.clear();
+
+    if (rescan) {
+        TTreeViewProps* current = NodeProps(m_twAvailableGroup, CurrentFolderNode);
+        TreeFolderRoot folderRoot(m_twAvailableGroup, FolderRootNode);
+        if (ReadFolderFonts(current ? current->Location : root->Location, folderRoot, AvailableCatalogue) < -1)
+            return true;
+    }
+
+    {
+        ScopedNoRedraw noRedraw(m_lbAvailableFonts);
+        AvailableView.reserve(AvailableCatalogue.Count());
+        for (int i = 0; i < AvailableCatalogue.Count(); ++i) {
+            TToShowItem* item = AvailableCatalogue.Item(i);
+            MarkInstalled(*item, FontsFolderFiles, InstalledCatalogue);
+            AvailableView.push_back(item);
+        }
+        PutRows(m_lbAvailableFonts, AvailableView, top);
+    }
+    UpdateStatus();
+    return false;
+}
+
+void TfrmTYPA::FillInstalledList(bool fromTop)
+{
+    ScopedWaitCursor wait;
+    int top = fromTop ? 0 : static_cast<int>(SendMessageA(m_lbInstalledFonts, LB_GETTOPINDEX, 0, 0));
+    {
+        ScopedNoRedraw noRedraw(m_lbInstalledFonts);
+        UnloadPreviewResources();
+        SendMessageA(m_lbInstalledFonts, LB_RESETCONTENT, 0, 0);
+
+        if (InstalledCatalogue.Count() == 0) {
+            TDlgProgress dialog(m_wnd);
+            ProgressGuard closing(dialog);
+            dialog.HideCancel();
+            dialog.SetHeight(Scaled(110));
+            ProgressOpen(dialog, nullptr, LoadMessage(1042), GetActiveWindow() == m_wnd);
+            WindowDc dc(m_wnd);
+            BuildInstalledCatalogue(dc.Get(), FamilyNames, InstalledCatalogue,
+                                    [&](int percent) { ProgressStep(dialog, percent, LoadMessage(1042)); });
+        }
+
+        std::vector<TToShowItem*> rows;
+        HTREEITEM node = CurrentGroupNode;
+        if (node && node != InstalledRootNode) {
+            const std::string caption = NodeCaption(m_twInstalledGroup, node);
+            TTreeViewProps* props = NodeProps(m_twInstalledGroup, node);
+            const bool noGroup = !props || props->Location.empty();
+            for (int i = 0; i < InstalledCatalogue.Count(); ++i) {
+                TToShowItem* item = InstalledCatalogue.Item(i);
+                if (item->Group == caption || (item->Group.empty() && noGroup)) rows.push_back(item);
+            }
+            // The list shows its rows sorted by name; equal names keep the catalogue's order.
+            std::stable_sort(rows.begin(), rows.end(),
+                             [](const TToShowItem* a, const TToShowItem* b) { return CompareNames(a->Name, b->Name) < 0; });
+        }
+        PutRows(m_lbInstalledFonts, rows, top);
+    }
+    UpdateStatus();
+}
+
+void TfrmTYPA::ReadCurrentFolder()
+{
+    AvailableCatalogue.Clear();
+    // Sub-folders of the current node are listed here once the drive tree lists them.
+    while (FillAvailableList(true)) {
+    }
+}
+
+void TfrmTYPA::RefreshLists(bool afterFontChange)
+{
+    if (afterFontChange || InstalledSideActive) {
+        InstalledCatalogue.Clear();
+        FontsFolderFiles.Clear();
+        ReadFontsFolderFiles(FontsDir, FontsFolderFiles);
+        FillInstalledList(false);
+    }
+    if (afterFontChange) {
+        FillAvailableList(false);
+    } else if (!InstalledSideActive) {
+        AvailableCatalogue.Clear();
+        SendMessageA(m_twAvailableGroup, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+        FolderRootNode = CurrentFolderNode = nullptr;
+        BuildFolderRoot();
+        ReadCurrentFolder();
+    }
+}
+
+void TfrmTYPA::SetFocusSide(HWND control)
+{
+    bool installed = control == m_lbInstalledFonts || control == m_twInstalledGroup;
+    bool changed = installed != InstalledSideActive;
+    InstalledSideActive = installed;
+    if (changed) HighlightActiveSide();
+    UpdateStatus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Status bar and command states
+
+void TfrmTYPA::UpdateStatus()
+{
+    ComputeCommandStates(); // kept right even while the status bar is hidden
+    if (!m_statusBarVisible) return;
+
+    StatusInput in;
+    in.options = StatusOptions;
+    in.availableSideActive = !InstalledSideActive;
+    HWND list = InstalledSideActive ? m_lbInstalledFonts : m_lbAvailableFonts;
+    const int rows = ListCount(list);
+    in.total = rows;
+    if (InstalledSideActive && CurrentGroupNode == InstalledRootNode) in.total = InstalledCatalogue.Count();
+
+    const int available = ListCount(m_lbAvailableFonts);
+    for (int row = 0; row < available; ++row) {
+        TToShowItem* item = RowItem(m_lbAvailableFonts, row);
+        if (!item || item->Installed) continue;
+        ++in.notInstalled;
+        if (RowSelected(m_lbAvailableFonts, row)) {
+            if (!InstalledSideActive) ++in.selected;
+            in.selectedSize += static_cast<std::uint64_t>(std::max(item->Size, 0));
+        }
+    }
+    if (InstalledSideActive) in.selected = static_cast<int>(std::max<LRESULT>(SendMessageA(list, LB_GETSELCOUNT, 0, 0), 0));
+
+    in.windowsDrive = WindowsDir.empty() ? 'C' : WindowsDir[0];
+    files::DiskFreeBytes(std::string(1, in.windowsDrive) + ":\\", in.freeBytes);
+
+    std::string s = BuildStatusText(in);
+    m_ownHint = s.substr(1);
+    ShowHint(m_ownHint);
+}
+
+void TfrmTYPA::ComputeCommandStates()
+{
+    bool installable = false;
+    const int available = ListCount(m_lbAvailableFonts);
+    for (int row = 0; row < available && !installable; ++row)
+        if (RowSelected(m_lbAvailableFonts, row)) {
+            TToShowItem* item = RowItem(m_lbAvailableFonts, row);
+            installable = item && !item->Installed;
+        }
+    HTREEITEM group = SelectedNode(m_twInstalledGroup);
+    installable = installable && group && group != InstalledRootNode;
+
+    const bool deletable = InstalledSideActive && SendMessageA(m_lbInstalledFonts, LB_GETSELCOUNT, 0, 0) > 0;
+    const bool movable = deletable && SendMessageA(m_twInstalledGroup, TVM_GETCOUNT, 0, 0) > 2;
+    TTreeViewProps* props = NodeProps(m_twInstalledGroup, group);
+    const bool userGroup = group && group != InstalledRootNode && props && !props->Location.empty();
+    const bool markable = ListCount(InstalledSideActive ? m_lbInstalledFonts : m_lbAvailableFonts) > 0;
+
+    auto set = [&](int button, int command, bool on) {
+        EnableWindow(GetDlgItem(m_wnd, button), on);
+        if (command) EnableMenuItem(m_menu, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
+    set(btFontInstall, 0, installable);
+    EnableMenuItem(GetSubMenu(m_menu, 0), 0, MF_BYPOSITION | (installable ? MF_ENABLED : MF_GRAYED));
+    set(btFontDelete, mnuFontDelete, deletable);
+    set(btFontMove, 0, movable);
+    EnableMenuItem(GetSubMenu(m_menu, 0), 1, MF_BYPOSITION | (movable ? MF_ENABLED : MF_GRAYED));
+    set(btGroupRename, mnuGroupRename, userGroup);
+    set(btGroupDelete, mnuGroupDelete, userGroup);
+    set(btFontMarkAll, mnuMarkAll, markable);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rows
+
+void TfrmTYPA::OnMeasureItem(MEASUREITEMSTRUCT& mis)
+{
+    if (mis.CtlType != ODT_LISTBOX) return;
+    WindowDc dc(m_wnd);
+    ScopedSelect font(dc.Get(), m_guiFont.Get());
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc.Get(), &tm);
+    mis.itemHeight = tm.tmHeight + 6;
+}
+
+void TfrmTYPA::OnDrawItem(const DRAWITEMSTRUCT& dis)
+{
+    if (dis.CtlType != ODT_LISTBOX || dis.itemID == static_cast<UINT>(-1)) return;
+    TToShowItem* item = reinterpret_cast<TToShowItem*>(dis.itemData);
+    const bool selected = dis.itemState & ODS_SELECTED;
+    const bool installedMark = dis.hwndItem == m_lbAvailableFonts && item && item->Installed;
+    COLORREF back = GetSysColor(selected && !installedMark ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+    COLORREF fore = installedMark ? RGB(255, 0, 0) : GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    HDC dc = dis.hDC;
+    SetBkColor(dc, back);
+    SetTextColor(dc, fore);
+    ScopedSelect font(dc, m_guiFont.Get());
+    RECT r = dis.rcItem;
+    const std::string text = item ? item->Name : std::string();
+    ExtTextOutA(dc, r.left + 3, r.top + 3, ETO_OPAQUE | ETO_CLIPPED, &r, text.c_str(), static_cast<UINT>(text.size()),
+                nullptr);
+    if (dis.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Notifications
+
+LRESULT TfrmTYPA::OnNotify(NMHDR& header)
+{
+    if (header.hwndFrom == m_twInstalledGroup || header.hwndFrom == m_twAvailableGroup) {
+        const bool installed = header.hwndFrom == m_twInstalledGroup;
+        switch (header.code) {
+        case TVN_DELETEITEMA:
+        case TVN_DELETEITEMW: FreeDeletedNodeProps(reinterpret_cast<NMTREEVIEWA&>(header)); break;
+        case TVN_SELCHANGEDA:
+        case TVN_SELCHANGEDW:
+            if (installed) twInstalledGroupClick();
+            break;
+        case NM_CLICK:
+            if (!installed) PostMessageA(m_wnd, WM_COMMAND, MAKEWPARAM(twAvailableGroup, 0), 0);
+            break;
+        case NM_SETFOCUS: SetFocusSide(header.hwndFrom); break;
+        default: break;
+        }
+    }
+    return 0;
+}
+
+void TfrmTYPA::OnListCommand(HWND list, int code)
+{
+    switch (code) {
+    case LBN_SETFOCUS: SetFocusSide(list); break;
+    case LBN_SELCHANGE: UpdateStatus(); break;
+    default: break;
+    }
+}
+
+void TfrmTYPA::mnuHelpAboutClick() { m_about.Execute(); }
+
+} // namespace typa

@@ -1,0 +1,132 @@
+#include "fonts/FolderScan.h"
+
+#include "app/Application.h"
+#include "app/ErrorBox.h"
+#include "app/Messages.h"
+#include "fonts/NameCompare.h"
+#include "fonts/ReadTrueTypeInfo.h"
+#include "platform/Files.h"
+#include "platform/SystemLanguage.h"
+#include "ui/DlgAskForDisk.h"
+#include "ui/DlgProgress.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace typa {
+
+bool IsDriveReady(const std::string& path)
+{
+    if (path.compare(0, 2, "\\\\") == 0) return true;
+    if (path.empty()) return false;
+    files::FailCriticalErrors();
+    DWORD error = files::ForEachEntry(std::string(1, path[0]) + ":\\*.*", [](const files::Entry&) { return false; });
+    return error == 0 || error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
+}
+
+int CountFolderFiles(const std::string& folder, const std::string& pattern, DWORD mask)
+{
+    int count = 0;
+    files::ForEachEntry(files::WithBackslash(folder) + pattern, [&](const files::Entry& e) {
+        if ((e.attributes & ~mask) == 0 && count < INT_MAX) ++count;
+        return true;
+    });
+    return count;
+}
+
+void ReadFontsFolderFiles(const std::string& folder, NameList& list)
+{
+    files::ForEachEntry(files::WithBackslash(folder) + "*.*", [&](const files::Entry& e) {
+        if (e.name != "." && e.name != ".." && e.size > 0) list.Add(DisplayFileName(e.name));
+        return true;
+    });
+}
+
+namespace {
+
+std::unique_ptr<TToShowItem> ItemFromFile(const std::string& folder, const files::Entry& entry, TrueTypeInfo& info)
+{
+    auto item = std::make_unique<TToShowItem>();
+    item->Name = info.fullName;
+    item->Name.erase(std::remove(item->Name.begin(), item->Name.end(), '\0'), item->Name.end());
+    item->FileName = DisplayFileName(entry.name);
+    item->Path = LowerCase(folder + entry.name);
+    item->Family = info.family;
+    item->Size = static_cast<std::int32_t>(std::min<std::uint64_t>(entry.size, INT32_MAX));
+    item->LogFont = info.logFont;
+    return item;
+}
+
+} // namespace
+
+bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue)
+{
+    const int total = CountFolderFiles(folderIn, "*.TTF", kCountedAttributes);
+    if (total == 0) return false;
+
+    TDlgProgress dialog;
+    const DWORD shownAt = GetTickCount();
+    ProgressOpen(dialog, nullptr, LoadMessage(1040));
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+
+    const std::string folder = files::WithBackslash(folderIn);
+    const LANGID language = sys::SystemLanguage();
+    bool completed = true;
+    long long index = 0; // more than 65,535 entries are read on, not wrapped
+    files::ForEachEntry(folder + "*.TTF", [&](const files::Entry& entry) {
+        ++index;
+        const std::string lowerName = LowerCase(entry.name);
+        ProgressStep(dialog, static_cast<int>(std::min<long long>(index * 100 / total, 100)),
+                     FormatMessage(1041, {lowerName}));
+        if (ProgressCancelled()) return completed = false;
+
+        TrueTypeInfo info;
+        TrueTypeOutcome outcome = ReadTrueTypeInfo(folder + entry.name, info, language);
+        if (outcome == TrueTypeOutcome::StopScan) return completed = false;
+        if (outcome != TrueTypeOutcome::Usable) {
+            MsgResult answer = ShowMessageBox(FormatMessage(3008, {lowerName}), MsgKind::Error,
+                                              MsgButton::Yes | MsgButton::No);
+            if (answer != MsgResult::Yes) return completed = false;
+            return true;
+        }
+        auto item = ItemFromFile(folder, entry, info);
+        const std::string name = item->Name;
+        if (catalogue.Add(name, item) < 0) // the first file of that name keeps its place
+            ShowError(18, FormatMessage(1050, {item->Name, item->FileName}));
+        return true;
+    });
+
+    if (completed) {
+        // Two seconds at least, so that the dialog is seen and not just a flash.
+        DWORD elapsed = GetTickCount() - shownAt;
+        if (elapsed < 2000) Sleep(2000 - elapsed);
+    }
+    ProgressClose(dialog);
+    if (App().mainWindow) UpdateWindow(App().mainWindow);
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    return completed;
+}
+
+int ReadFolderFonts(const std::string& folder, FolderRoot& root, FontCatalogue& catalogue)
+{
+    root.SetCaption(LoadMessage(1060) + " " + LowerCase(root.Path()));
+    if (ScanFontFolder(folder, catalogue)) return 0;
+    if (IsDriveReady(folder)) return 0; // empty folder, cancelled or stopped
+
+    root.SetFolderRead(false);
+    const std::string drive = folder.substr(0, 3);
+    switch (files::DriveType(drive)) {
+    case DRIVE_REMOVABLE:
+    case DRIVE_CDROM: {
+        TDlgAskForDisk ask;
+        if (ask.Execute(FormatMessage(1070, {UpperCase(folder.substr(0, 2))})) == MsgResult::OK) return -3;
+        root.SetCaption(FormatMessage(1080, {LowerCase(root.Path())}));
+        break;
+    }
+    case DRIVE_REMOTE: ShowError(14, folder); break;
+    default: ShowError(15, folder); break;
+    }
+    return 0;
+}
+
+} // namespace typa

@@ -1,0 +1,39 @@
+#pragma once
+// Reading the current folder of the available side: every *.TTF file becomes an item of the
+// available catalogue, damaged files are reported one by one, and drives that are not ready are
+// asked for (floppy, CD-ROM) or explained (network, other).
+#include "fonts/Catalogue.h"
+#include <windows.h>
+#include <string>
+
+namespace typa {
+
+// What reading a folder needs of the drive tree's root node.
+class FolderRoot {
+public:
+    virtual ~FolderRoot() = default;
+    virtual std::string Path() const = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetFolderRead(bool read) = 0;
+};
+
+// Attribute bits a counted *.TTF entry may carry: read-only, hidden, archive, normal, compressed.
+inline constexpr DWORD kCountedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL |
+                                            FILE_ATTRIBUTE_COMPRESSED;
+static_assert(kCountedAttributes == 2211);
+
+bool IsDriveReady(const std::string& path);
+int CountFolderFiles(const std::string& folder, const std::string& pattern, DWORD mask);
+// The non-empty files of `folder` (the Windows fonts folder), named as the lists show them.
+void ReadFontsFolderFiles(const std::string& folder, NameList& list);
+
+// The scan proper, under a progress dialog with Cancel. True when every file was offered to the
+// reader; false when there was nothing to read, or the user cancelled or stopped.
+bool ScanFontFolder(const std::string& folder, FontCatalogue& catalogue);
+
+// Reads `folder` with drive handling. Returns 0, or -3 when the user inserted a medium and asked
+// to try again.
+int ReadFolderFonts(const std::string& folder, FolderRoot& root, FontCatalogue& catalogue);
+
+} // namespace typa
