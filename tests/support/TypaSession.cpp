@@ -1,0 +1,46 @@
+#include "support/TypaSession.h"
+#include "res/Resource.h"
+
+namespace typa::e2e {
+
+std::string EmptyFontFolder()
+{
+    std::string folder = BesideExe("empty-fonts");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string DemoFontFolder()
+{
+    // build\bin\..\demo-fonts
+    std::string bin = ExeFolder();
+    return bin.substr(0, bin.find_last_of('\\')) + "\\demo-fonts";
+}
+
+void ResetSettings(const std::string& fontPath)
+{
+    DeleteKeyTree(HKEY_CURRENT_USER, kTypaKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kMachineKey);
+    if (!fontPath.empty()) SetString(HKEY_LOCAL_MACHINE, kMachineKey, "FontPath", fontPath);
+}
+
+HWND StartAndWait(Process& typa, DWORD timeoutMs)
+{
+    if (!typa.StartTypa()) return nullptr;
+    HWND main = nullptr;
+    WaitUntil([&] {
+        main = FindTopLevel(typa.Pid(), "TfrmTYPA", "Typarium");
+        return main && IsVisible(main);
+    }, timeoutMs, 50);
+    if (!main || !IsVisible(main)) return nullptr;
+    // The lists are filled after the window shows; the loop runs once they are.
+    return typa.WaitForIdle(timeoutMs) ? main : nullptr;
+}
+
+std::optional<DWORD> QuitByButton(Process& typa, HWND main)
+{
+    Click(ChildById(main, btExitProgram));
+    return typa.WaitForExit(60000);
+}
+
+} // namespace typa::e2e

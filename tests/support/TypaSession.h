@@ -1,0 +1,27 @@
+#pragma once
+// What most end-to-end tests do first: a known registry state, TYPA.EXE started, its main
+// window found once the start-up has finished.
+#include "support/Driver.h"
+
+#include <string>
+
+namespace typa::e2e {
+
+inline constexpr const char* kMachineKey = "SOFTWARE\\Orvane Media\\Typarium";
+
+// An empty folder that exists for the whole test run (a quick font folder to start with).
+std::string EmptyFontFolder();
+// The demo font folder of the build tree, as Wine sees it.
+std::string DemoFontFolder();
+
+// Forgets the user's settings and sets (or, when empty, removes) FontPath.
+void ResetSettings(const std::string& fontPath);
+
+// Starts TYPA.EXE and waits until its main window is visible and its start-up has finished.
+// Returns the main window, nullptr when it did not come.
+HWND StartAndWait(Process& typa, DWORD timeoutMs = 180000);
+
+// "&Quitter" (the button), then the exit code.
+std::optional<DWORD> QuitByButton(Process& typa, HWND main);
+
+} // namespace typa::e2e
