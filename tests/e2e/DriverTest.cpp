@@ -207,10 +207,14 @@ TEST_CASE("Settle waits for a slow handler and for a modal box to open")
     REQUIRE(Settle(t.main));
     CHECK(TitleWithoutMessage(t.main) == "Terminé");
 
+    // The box exists once the click is handled: its own loop took the marker.
     Click(ChildByCaption(t.main, "Demander"));
     REQUIRE(Settle(t.main));
     HWND box = FindTopLevel(t.process.Pid(), "#32770", "Confirmation");
     REQUIRE(box != nullptr);
+    auto shown = WaitForDialog(t.process.Pid(), "Confirmation");
+    REQUIRE(shown);
+    CHECK(shown->wnd == box);
     CHECK(IsVisible(box));
 }
 

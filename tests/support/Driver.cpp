@@ -485,7 +485,11 @@ void Type(HWND target, std::string_view text)
 
 bool Activate(HWND topLevel)
 {
-    return SetForegroundWindow(topLevel) != FALSE;
+    // The switch completes only when the window's thread has handled its activation; until
+    // then keyboard input finds no focus window and is lost.
+    if (!SetForegroundWindow(topLevel)) return false;
+    return WaitUntil([&] { return GetForegroundWindow() == topLevel && Focus(topLevel) != nullptr; },
+                     kDefaultTimeoutMs);
 }
 
 bool SendKeys(UINT vk, unsigned modifiers)

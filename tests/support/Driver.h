@@ -187,15 +187,18 @@ void Key(HWND target, UINT vk, unsigned modifiers = kNoMod);
 void Char(HWND target, char ch);                                // WM_CHAR in CP1252
 void Type(HWND target, std::string_view text);                  // WM_CHAR for each byte
 // Real keyboard input through SendInput to the foreground window's focus; call Activate first.
+// Both this and Key() with modifiers work under Wine's null display driver.
 bool SendKeys(UINT vk, unsigned modifiers = kNoMod);
+// Makes topLevel the foreground window and waits until its thread has a focus window.
 bool Activate(HWND topLevel);
 // Mouse click (down/up, or a double click) at a client point, with MK_CONTROL/MK_SHIFT.
 void ClickAt(HWND wnd, POINT client, unsigned modifiers = kNoMod, bool doubleClick = false);
 void RightClickAt(HWND wnd, POINT client);
 // Waits until the thread that owns wnd has handled everything posted to it so far, and what
 // those handlers posted in turn, and takes messages again: in its own loop, or in the loop of a
-// modal box it opened. Needs DriverHook.dll beside the test program. False when the thread is
-// gone or does not get there within timeoutMs.
+// modal box it opened. A box opened that way exists then, but shows itself only once its loop
+// finds the queue empty: wait for it with WaitForDialog. Needs DriverHook.dll beside the test
+// program. False when the thread is gone or does not get there within timeoutMs.
 bool Settle(HWND wnd, DWORD timeoutMs = kDefaultTimeoutMs);
 bool SettleThread(DWORD threadId, DWORD timeoutMs = kDefaultTimeoutMs);
 
