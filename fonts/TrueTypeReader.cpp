@@ -60,11 +60,13 @@ public:
     {
         if (offset > kMaxOffset || need > kMaxOffset + std::uint64_t{1} - offset) return nullptr;
         if (need == 0) return m_windows[0].buf;
-        for (Window& w : m_windows)
-            if (offset >= w.start && offset + need <= std::uint64_t{w.start} + w.size) return w.buf + (offset - w.start);
+        // The window of the same kind first: that is where the next record or entry lies.
+        Window& w = m_windows[static_cast<int>(part)];
+        if (w.Holds(offset, need)) return w.buf + (offset - w.start);
+        for (Window& other : m_windows)
+            if (other.Holds(offset, need)) return other.buf + (offset - other.start);
         if (need > kWindowSize) return nullptr;
 
-        Window& w = m_windows[static_cast<int>(part)];
         const std::uint64_t want = std::min<std::uint64_t>({std::max(need, ahead), kWindowSize,
                                                             kMaxOffset + std::uint64_t{1} - offset});
         w.start = static_cast<std::uint32_t>(offset);
@@ -76,6 +78,10 @@ public:
 
 private:
     struct Window {
+        bool Holds(std::uint64_t offset, std::uint32_t need) const noexcept
+        {
+            return offset >= start && offset + need <= std::uint64_t{start} + size;
+        }
         std::uint32_t start = 0;
         std::uint32_t size = 0;
         std::uint8_t buf[kWindowSize];
@@ -206,14 +212,15 @@ NameTableResult ReadNameTable(Windows& window, std::uint32_t tableOffset, FontNa
 
 std::string DecodeNameLowBytes(const std::uint8_t* raw, std::uint32_t length)
 {
-    std::string text;
     const std::uint32_t chars = length / 2;
-    text.reserve(chars);
-    for (std::uint32_t k = 0; k < chars; ++k) {
-        const char c = static_cast<char>(raw[2 * k + 1]);
+    std::string text(chars, '\0');
+    std::uint32_t n = 0;
+    for (; n < chars; ++n) {
+        const char c = static_cast<char>(raw[2 * n + 1]);
         if (c == '\0') break;
-        text.push_back(c);
+        text[n] = c;
     }
+    text.resize(n);
     return text;
 }
 

@@ -14,10 +14,39 @@ using namespace typa::test;
 
 namespace {
 
-// Inputs that once broke the reader or the fuzz target's checks.
+// Inputs that once broke the reader or the fuzz target's checks. None so far: every run of
+// the fuzzer (see run.sh) has ended without a crash, a leak or a sanitizer report.
 std::vector<std::pair<const char*, Bytes>> Crashers()
 {
     std::vector<std::pair<const char*, Bytes>> v;
+    return v;
+}
+
+// Sound fonts, and every file made from them by cutting them short or changing one byte: the
+// reader must agree with the step-by-step reading on each.
+std::vector<Bytes> Variants()
+{
+    const std::vector<Bytes> fonts = {
+        SimpleFont(u"Typa", u"Regular", u"Typa Regular", 700, 0x0013),
+        TrueTypeWriter()
+            .Add("name", NameTable({MsName(4, u"First", 0x040C)}))
+            .Add("OS/2", Os2Table(400, 0x0020, 78))
+            .Add("name", NameTable({Record(1, 0, 0, 1, Raw("Mac")), MsName(1, u"Caf\u00E9"), MsName(2, u"Gras", 0x040C),
+                                    MsName(4, u"Full", 0x0409), MsName(4, u"Complet", 0x040C)}))
+            .ReverseData()
+            .Build(),
+    };
+    std::vector<Bytes> v;
+    for (const Bytes& font : fonts) {
+        for (std::size_t cut = 0; cut <= font.size(); ++cut)
+            v.emplace_back(font.begin(), font.begin() + static_cast<std::ptrdiff_t>(cut));
+        for (std::size_t i = 0; i < font.size(); ++i)
+            for (std::uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+                Bytes changed = font;
+                changed[i] = value;
+                v.push_back(std::move(changed));
+            }
+    }
     return v;
 }
 
@@ -28,6 +57,10 @@ int main(int argc, char** argv)
     unsigned checked = 0;
     for (const auto& [name, data] : Crashers()) {
         std::printf("crasher %s\n", name);
+        typa::fuzz::CheckOne(data.data(), data.size());
+        ++checked;
+    }
+    for (const Bytes& data : Variants()) {
         typa::fuzz::CheckOne(data.data(), data.size());
         ++checked;
     }
