@@ -334,7 +334,8 @@ void TfrmTYPA::CreateControls()
 
     m_toolbar = make(0, kToolbarClass, "", 0, idToolbar);
     m_statusBar = make(0, STATUSCLASSNAMEA, "", SBARS_SIZEGRIP, idStatusBar);
-    SendMessageA(m_statusBar, SB_SIMPLE, TRUE, 0);
+    int wholeBar = -1; // one field, as wide as the bar
+    SendMessageA(m_statusBar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&wholeBar));
 
     m_panelAvailableHighlight = make(0, kPanelClass, "", WS_CLIPCHILDREN, 0);
     m_panelInstalledHighlight = make(0, kPanelClass, "", WS_CLIPCHILDREN, 0);
@@ -571,7 +572,7 @@ void TfrmTYPA::SetHintsOn(bool on)
 void TfrmTYPA::ShowHint(const std::string& hint)
 {
     App().hint = hint;
-    if (m_statusBar) SendMessageA(m_statusBar, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(hint.c_str()));
+    if (m_statusBar) SendMessageA(m_statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(hint.c_str()));
 }
 
 bool TfrmTYPA::PreTranslateMessage(MSG& msg)
@@ -608,6 +609,7 @@ void TfrmTYPA::OnMenuSelect(UINT item, UINT flags, HMENU menu)
         }
     } else {
         info = MainMenuCommandInfo(static_cast<int>(item));
+        if (item == mnuMarkAll && !m_markAllHint.empty()) info.hint = m_markAllHint.c_str();
     }
     m_menuHelpContext = info.helpContext;
     ShowHint(info.hint);
@@ -637,6 +639,8 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
     switch (id) {
     case twAvailableGroup: twAvailableGroupClick(); break;
     case mnuViewActual: RefreshLists(false); break;
+    case mnuMarkAll:
+    case btFontMarkAll: mnuMarkAllClick(); break;
     case mnuHelpAbout: mnuHelpAboutClick(); break;
     case mnuFontExit:
     case btExitProgram: mnuFontExitClick(); break;

@@ -66,6 +66,9 @@ public:
     void UpdateStatus();
     void RefreshLists(bool afterFontChange);
     void SetFocusSide(HWND control);
+    void SetAllSelected(HWND list, bool state);
+    void mnuMarkAllClick();
+    void UpdateMarkAllCaptions();
 
 private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -149,6 +152,7 @@ private:
     bool m_created = false;
     int m_menuHelpContext = 0;
     std::string m_ownHint; // the main window's own hint: the selection summary
+    std::string m_markAllHint; // follows the select-all caption
     HWND m_lastHintWindow = nullptr;
     TdlgAbout m_about;
     const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows

@@ -279,6 +279,37 @@ void TfrmTYPA::SetFocusSide(HWND control)
     UpdateStatus();
 }
 
+void TfrmTYPA::SetAllSelected(HWND list, bool state)
+{
+    {
+        ScopedNoRedraw noRedraw(list);
+        for (int row = ListCount(list) - 1; row >= 0; --row) SendMessageA(list, LB_SETSEL, state, row);
+        if (ListCount(list) > 0) SendMessageA(list, LB_SETCARETINDEX, 0, FALSE);
+    }
+}
+
+void TfrmTYPA::mnuMarkAllClick()
+{
+    HWND list = InstalledSideActive ? m_lbInstalledFonts : m_lbAvailableFonts;
+    // An empty list counts as all selected, so the command deselects (nothing).
+    const bool allSelected = SendMessageA(list, LB_GETSELCOUNT, 0, 0) >= ListCount(list);
+    SetAllSelected(list, !allSelected);
+    UpdateStatus();
+    SetFocus(list);
+}
+
+void TfrmTYPA::UpdateMarkAllCaptions()
+{
+    HWND list = InstalledSideActive ? m_lbInstalledFonts : m_lbAvailableFonts;
+    const bool allSelected = SendMessageA(list, LB_GETSELCOUNT, 0, 0) >= ListCount(list);
+    const std::string caption = LoadMessage(allSelected ? 1112 : 1110);
+    SetWindowTextA(GetDlgItem(m_wnd, btFontMarkAll), caption.c_str());
+    const std::string menuText = caption + "\tCtrl+A";
+    ModifyMenuA(m_menu, mnuMarkAll, MF_BYCOMMAND | MF_STRING | (GetMenuState(m_menu, mnuMarkAll, MF_BYCOMMAND) & MF_GRAYED),
+                mnuMarkAll, menuText.c_str());
+    m_markAllHint = LoadMessage(allSelected ? 1115 : 1114);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Status bar and command states
 
@@ -345,6 +376,7 @@ void TfrmTYPA::ComputeCommandStates()
     set(btGroupRename, mnuGroupRename, userGroup);
     set(btGroupDelete, mnuGroupDelete, userGroup);
     set(btFontMarkAll, mnuMarkAll, markable);
+    UpdateMarkAllCaptions();
 }
 
 // ---------------------------------------------------------------------------------------------
