@@ -2,8 +2,8 @@
 # Builds the fuzz target natively, writes the seed corpus, fuzzes the TrueType reader and then
 # replays the whole corpus through the regression runner.
 #   tests/fuzz/run.sh [RUNS] [extra libFuzzer flags...]
-# RUNS defaults to 10000000 executions. Everything lands in build/fuzz/ (corpus/, crashes/,
-# fuzz.log). Needs tests/fuzz/setup.sh once.
+# RUNS defaults to 10000000 executions, shared by JOBS workers (default 1). Everything lands
+# in build/fuzz/ (corpus/, crashes/, fuzz-N.log). Needs tests/fuzz/setup.sh once.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 OUT=$ROOT/build/fuzz
@@ -20,17 +20,26 @@ mapfile -t fonts < <(find /usr/share/fonts /usr/share/wine/fonts -iname '*.ttf' 
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# JOBS workers share the corpus folder and the executions between them.
+JOBS=${JOBS:-1}
 start=$(date +%s)
-set +e
-"$OUT/cmake/ttf_fuzz" "$OUT/corpus" "$OUT/seeds" -runs="$RUNS" -max_len=4096 -timeout=10 \
-  -rss_limit_mb=2048 -artifact_prefix="$OUT/crashes/" -print_final_stats=1 "$@" 2>&1 | tee "$OUT/fuzz.log" | \
-  grep -E '^#[0-9]+ +(pulse|DONE)|ERROR|SUMMARY|stat::|crash-|leak-|timeout-'
-status=${PIPESTATUS[0]}
-set -e
+pids=()
+for ((j = 1; j <= JOBS; j++)); do
+  "$OUT/cmake/ttf_fuzz" "$OUT/corpus" "$OUT/seeds" -runs=$((RUNS / JOBS)) -max_len=4096 -timeout=10 \
+    -rss_limit_mb=2048 -artifact_prefix="$OUT/crashes/" -print_final_stats=1 "$@" >"$OUT/fuzz-$j.log" 2>&1 &
+  pids+=($!)
+done
+status=0
+for pid in "${pids[@]}"; do wait "$pid" || status=$?; done
 end=$(date +%s)
-echo "fuzz: exit $status after $((end - start)) s; corpus $(ls "$OUT/corpus" | wc -l) files," \
+for ((j = 1; j <= JOBS; j++)); do
+  grep -aE '^Done|ERROR|SUMMARY|stat::number_of_executed_units|stat::peak_rss' "$OUT/fuzz-$j.log" | sed "s/^/worker $j: /"
+done
+runs=$(cat "$OUT"/fuzz-*.log | grep -a 'stat::number_of_executed_units' | awk '{s += $2} END {print s + 0}')
+echo "fuzz: exit $status after $((end - start)) s; $runs executions; corpus $(ls "$OUT/corpus" | wc -l) files," \
      "$(du -sk "$OUT/corpus" | cut -f1) KB; crashes: $(ls "$OUT/crashes" | wc -l)"
 
 "$OUT/cmake/ttf_regressions" "$OUT/corpus"
 "$OUT/cmake/ttf_regressions" "$OUT/seeds"
+"$OUT/cmake/ttf_regressions" "$OUT/crashes"
 exit "$status"
