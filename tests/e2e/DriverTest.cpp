@@ -68,6 +68,7 @@ TEST_CASE("paths and captions")
     CHECK(StripMnemonic("&Oui") == "Oui");
     CHECK(StripMnemonic("Sélectionner &tout") == "Sélectionner tout");
     CHECK(StripMnemonic("A&&B") == "A&B");
+    CHECK(ToCp1252(L"Prêt \u2013 été\0reste") == "Prêt – été");
 }
 
 TEST_CASE("a process is started with arguments and environment, closed, and its exit code read")

@@ -8,15 +8,6 @@ namespace typa::e2e {
 
 namespace {
 
-std::string Narrow(const WCHAR* text, int length)
-{
-    if (length <= 0) return {};
-    int n = WideCharToMultiByte(1252, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
-    if (n > 0) WideCharToMultiByte(1252, 0, text, length, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 bool EqualNoCase(const char* a, const char* b)
 {
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_EQUAL;
@@ -271,12 +262,11 @@ LRESULT Send(HWND wnd, UINT msg, WPARAM w, LPARAM l, DWORD timeoutMs)
     return static_cast<LRESULT>(result);
 }
 
-// The wide variant: Wine converts texts of another process's window correctly only this way.
-static LRESULT SendW(HWND wnd, UINT msg, WPARAM w, LPARAM l)
+LRESULT SendWide(HWND wnd, UINT msg, WPARAM w, LPARAM l, DWORD timeoutMs)
 {
     DWORD_PTR result = 0;
     SetLastError(0);
-    if (!SendMessageTimeoutW(wnd, msg, w, l, SMTO_NORMAL, kDefaultTimeoutMs, &result)) {
+    if (!SendMessageTimeoutW(wnd, msg, w, l, SMTO_NORMAL, timeoutMs, &result)) {
         DWORD error = GetLastError();
         throw DriverError(ErrorText(("message " + std::to_string(msg) + " not answered").c_str(),
                                     error));
@@ -284,15 +274,28 @@ static LRESULT SendW(HWND wnd, UINT msg, WPARAM w, LPARAM l)
     return static_cast<LRESULT>(result);
 }
 
+std::string ToCp1252(std::wstring_view text)
+{
+    text = text.substr(0, text.find(L'\0'));
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(1252, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
+    if (n > 0)
+        WideCharToMultiByte(1252, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                            nullptr, nullptr);
+    return out;
+}
+
 std::string Text(HWND wnd)
 {
     if (!IsWindow(wnd)) return {};
-    LRESULT length = SendW(wnd, WM_GETTEXTLENGTH, 0, 0);
+    LRESULT length = SendWide(wnd, WM_GETTEXTLENGTH);
     if (length <= 0) return {};
     std::vector<WCHAR> buffer(static_cast<size_t>(length) + 16);
-    LRESULT got = SendW(wnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+    LRESULT got = SendWide(wnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
     got = std::clamp<LRESULT>(got, 0, static_cast<LRESULT>(buffer.size()) - 1);
-    return Narrow(buffer.data(), static_cast<int>(got));
+    return ToCp1252({buffer.data(), static_cast<size_t>(got)});
 }
 
 std::string ClassName(HWND wnd)
@@ -558,8 +561,8 @@ HOOKPROC SettleHook(HMODULE& module)
 // Neither WaitForInputIdle (Wine 8 sets the idle event once and never resets it) nor a sent
 // message (the target handles sent messages before the posted ones still in its queue) tells
 // when a thread has worked off what was posted to it. So a hook inside the target watches for
-// a marker posted behind everything else; twice, so that what the handlers posted in their
-// turn is worked off as well.
+// a marker posted behind everything else, and then for any keyboard or mouse input still
+// queued; twice, so that what the handlers posted in their turn is worked off as well.
 bool SettleThread(DWORD threadId, DWORD timeoutMs)
 {
     DWORD pid = 0;

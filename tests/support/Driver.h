@@ -127,6 +127,8 @@ DWORD WindowPid(HWND wnd);
 HWND Focus(HWND anyWindowOfTheThread);  // the focused window of the target's thread, or nullptr
 // Caption without its mnemonic marker: "&Oui" -> "Oui", "&&" -> "&".
 std::string StripMnemonic(std::string_view caption);
+// UTF-16 text up to its first NUL, in code page 1252.
+std::string ToCp1252(std::wstring_view text);
 
 // ---- List boxes ----------------------------------------------------------------------------
 
@@ -178,6 +180,9 @@ enum Modifier : unsigned { kNoMod = 0, kCtrl = 1, kShift = 2, kAlt = 4 };
 void Post(HWND wnd, UINT msg, WPARAM w = 0, LPARAM l = 0);
 // Sends with a time limit; throws DriverError when the target does not answer in time.
 LRESULT Send(HWND wnd, UINT msg, WPARAM w = 0, LPARAM l = 0, DWORD timeoutMs = kDefaultTimeoutMs);
+// The same as a wide message: the only way Wine hands another process's texts over intact.
+LRESULT SendWide(HWND wnd, UINT msg, WPARAM w = 0, LPARAM l = 0,
+                 DWORD timeoutMs = kDefaultTimeoutMs);
 void Click(HWND button);                                        // BM_CLICK
 void Command(HWND wnd, int id, int notifyCode = 0, HWND control = nullptr);  // WM_COMMAND
 void Close(HWND wnd);                                           // WM_CLOSE
@@ -195,7 +200,8 @@ bool Activate(HWND topLevel);
 void ClickAt(HWND wnd, POINT client, unsigned modifiers = kNoMod, bool doubleClick = false);
 void RightClickAt(HWND wnd, POINT client);
 // Waits until the thread that owns wnd has handled everything posted to it so far, and what
-// those handlers posted in turn, and takes messages again: in its own loop, or in the loop of a
+// those handlers posted in turn, and the keyboard and mouse input queued for it (SendKeys),
+// and takes messages again: in its own loop, or in the loop of a
 // modal box it opened. A box opened that way exists then, but shows itself only once its loop
 // finds the queue empty: wait for it with WaitForDialog. Needs DriverHook.dll beside the test
 // program. False when the thread is gone or does not get there within timeoutMs.

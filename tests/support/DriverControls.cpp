@@ -8,31 +8,6 @@ namespace typa::e2e {
 
 namespace {
 
-std::string Narrow(const WCHAR* text, size_t maxLength)
-{
-    size_t length = std::find(text, text + maxLength, L'\0') - text;
-    if (length == 0) return {};
-    int n = WideCharToMultiByte(1252, 0, text, static_cast<int>(length), nullptr, 0, nullptr,
-                                nullptr);
-    std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
-    if (n > 0)
-        WideCharToMultiByte(1252, 0, text, static_cast<int>(length), out.data(), n, nullptr,
-                            nullptr);
-    return out;
-}
-
-// Wide sends: Wine converts another process's texts correctly only this way (an ANSI
-// LB_GETTEXT answers in UTF-16 and can overrun the buffer).
-LRESULT SendW(HWND wnd, UINT msg, WPARAM w, LPARAM l)
-{
-    DWORD_PTR result = 0;
-    SetLastError(0);
-    if (!SendMessageTimeoutW(wnd, msg, w, l, SMTO_NORMAL, kDefaultTimeoutMs, &result))
-        throw DriverError("message " + std::to_string(msg) + " not answered (error " +
-                          std::to_string(GetLastError()) + ")");
-    return static_cast<LRESULT>(result);
-}
-
 // A block of memory inside the process that owns a window, for the messages whose pointers
 // Wine does not carry across processes (tree view, status bar, list view).
 class RemoteMemory {
@@ -97,7 +72,7 @@ constexpr size_t kTextChars = 1024;
 
 int ListCount(HWND list)
 {
-    return static_cast<int>(SendW(list, LB_GETCOUNT, 0, 0));
+    return static_cast<int>(SendWide(list, LB_GETCOUNT, 0, 0));
 }
 
 std::string ListText(HWND list, int index)
@@ -105,13 +80,13 @@ std::string ListText(HWND list, int index)
     LONG style = Style(list);
     if ((style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) && !(style & LBS_HASSTRINGS))
         throw DriverError("this owner-drawn list box holds no strings");
-    LRESULT length = SendW(list, LB_GETTEXTLEN, index, 0);
+    LRESULT length = SendWide(list, LB_GETTEXTLEN, index, 0);
     if (length == LB_ERR || length < 0) return {};
     // Room to spare: Wine copies the whole reply, whatever the length said.
     std::vector<WCHAR> buffer(static_cast<size_t>(length) + 64, L'\0');
-    LRESULT got = SendW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
+    LRESULT got = SendWide(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
     if (got == LB_ERR) return {};
-    return Narrow(buffer.data(), std::min<size_t>(static_cast<size_t>(got), buffer.size()));
+    return ToCp1252({buffer.data(), std::min<size_t>(static_cast<size_t>(got), buffer.size())});
 }
 
 std::vector<std::string> ListRows(HWND list)
@@ -124,7 +99,7 @@ std::vector<std::string> ListRows(HWND list)
 
 bool ListIsSelected(HWND list, int index)
 {
-    return SendW(list, LB_GETSEL, index, 0) > 0;
+    return SendWide(list, LB_GETSEL, index, 0) > 0;
 }
 
 std::vector<int> ListSelection(HWND list)
@@ -138,34 +113,34 @@ std::vector<int> ListSelection(HWND list)
 
 int ListCurSel(HWND list)
 {
-    return static_cast<int>(SendW(list, LB_GETCURSEL, 0, 0));
+    return static_cast<int>(SendWide(list, LB_GETCURSEL, 0, 0));
 }
 
 int ListCaret(HWND list)
 {
-    return static_cast<int>(SendW(list, LB_GETCARETINDEX, 0, 0));
+    return static_cast<int>(SendWide(list, LB_GETCARETINDEX, 0, 0));
 }
 
 int ListTopIndex(HWND list)
 {
-    return static_cast<int>(SendW(list, LB_GETTOPINDEX, 0, 0));
+    return static_cast<int>(SendWide(list, LB_GETTOPINDEX, 0, 0));
 }
 
 int ListItemHeight(HWND list, int index)
 {
-    return static_cast<int>(SendW(list, LB_GETITEMHEIGHT, index, 0));
+    return static_cast<int>(SendWide(list, LB_GETITEMHEIGHT, index, 0));
 }
 
 LPARAM ListItemData(HWND list, int index)
 {
-    return SendW(list, LB_GETITEMDATA, index, 0);
+    return SendWide(list, LB_GETITEMDATA, index, 0);
 }
 
 std::optional<RECT> ListItemRect(HWND list, int index)
 {
     // Wine carries the RECT of LB_GETITEMRECT across processes itself.
     RECT r{};
-    if (SendW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) == LB_ERR)
+    if (SendWide(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) == LB_ERR)
         return std::nullopt;
     return r;
 }
@@ -176,7 +151,7 @@ namespace {
 
 HTREEITEM Next(HWND tree, UINT flag, HTREEITEM item)
 {
-    return reinterpret_cast<HTREEITEM>(SendW(tree, TVM_GETNEXTITEM, flag,
+    return reinterpret_cast<HTREEITEM>(SendWide(tree, TVM_GETNEXTITEM, flag,
                                              reinterpret_cast<LPARAM>(item)));
 }
 
@@ -192,7 +167,7 @@ TreeItem ReadItem(HWND tree, RemoteMemory& mem, HTREEITEM handle, int level)
     WCHAR empty = L'\0';
     mem.Write(&item, sizeof item);
     mem.Write(&empty, sizeof empty, sizeof item);
-    if (!SendW(tree, TVM_GETITEMW, 0, mem.At())) throw DriverError("TVM_GETITEM failed");
+    if (!SendWide(tree, TVM_GETITEMW, 0, mem.At())) throw DriverError("TVM_GETITEM failed");
     mem.Read(&item, sizeof item);
 
     std::vector<WCHAR> text(kTextChars + 1, L'\0');
@@ -203,7 +178,7 @@ TreeItem ReadItem(HWND tree, RemoteMemory& mem, HTREEITEM handle, int level)
 
     TreeItem out;
     out.item = handle;
-    out.text = Narrow(text.data(), kTextChars);
+    out.text = ToCp1252({text.data(), kTextChars});
     out.level = level;
     out.selected = (item.state & TVIS_SELECTED) != 0;
     out.expanded = (item.state & TVIS_EXPANDED) != 0;
@@ -267,14 +242,14 @@ std::optional<RECT> TreeItemRect(HWND tree, HTREEITEM item, bool textOnly)
     static_assert(sizeof(HTREEITEM) <= sizeof(RECT));
     std::memcpy(&r, &item, sizeof item);  // in: the item; out: its rectangle
     mem.Write(&r, sizeof r);
-    if (!SendW(tree, TVM_GETITEMRECT, textOnly, mem.At())) return std::nullopt;
+    if (!SendWide(tree, TVM_GETITEMRECT, textOnly, mem.At())) return std::nullopt;
     mem.Read(&r, sizeof r);
     return r;
 }
 
 int TreeCount(HWND tree)
 {
-    return static_cast<int>(SendW(tree, TVM_GETCOUNT, 0, 0));
+    return static_cast<int>(SendWide(tree, TVM_GETCOUNT, 0, 0));
 }
 
 void TreeSelect(HWND tree, HTREEITEM item)
@@ -291,14 +266,14 @@ void TreeExpand(HWND tree, HTREEITEM item, bool expand)
 
 std::string StatusText(HWND statusBar, int part)
 {
-    size_t length = LOWORD(SendW(statusBar, SB_GETTEXTLENGTHW, part, 0));
+    size_t length = LOWORD(SendWide(statusBar, SB_GETTEXTLENGTHW, part, 0));
     size_t chars = length + 1;
     RemoteMemory mem(statusBar, chars * sizeof(WCHAR));
     std::vector<WCHAR> text(chars, L'\0');
     mem.Write(text.data(), chars * sizeof(WCHAR));
-    SendW(statusBar, SB_GETTEXTW, part, mem.At());
+    SendWide(statusBar, SB_GETTEXTW, part, mem.At());
     mem.Read(text.data(), chars * sizeof(WCHAR));
-    return Narrow(text.data(), length);
+    return ToCp1252({text.data(), length});
 }
 
 } // namespace typa::e2e
