@@ -279,6 +279,20 @@ TEST_CASE("mouse clicks select list rows")
     REQUIRE(Settle(t.list));
     CHECK(ListSelection(t.list) == std::vector<int>{1});
     CHECK(StatusText(t.status) == "Double clic");
+
+    RightClickAt(t.list, Centre(*ListItemRect(t.list, 1)));
+    REQUIRE(Settle(t.list));
+    CHECK(StatusText(t.status) == "Menu contextuel");
+}
+
+TEST_CASE("typed characters reach an edit field in the Windows code page")
+{
+    Target t;
+    HWND edit = ChildByClass(t.main, "Edit");
+    REQUIRE(edit != nullptr);
+    Type(edit, "Été à 12€");
+    REQUIRE(Settle(edit));
+    CHECK(Text(edit) == "Été à 12€");
 }
 
 TEST_CASE("keys posted to a control, with and without modifiers")

@@ -199,12 +199,12 @@ bool Activate(HWND topLevel);
 // Mouse click (down/up, or a double click) at a client point, with MK_CONTROL/MK_SHIFT.
 void ClickAt(HWND wnd, POINT client, unsigned modifiers = kNoMod, bool doubleClick = false);
 void RightClickAt(HWND wnd, POINT client);
-// Waits until the thread that owns wnd has handled everything posted to it so far, and what
-// those handlers posted in turn, and the keyboard and mouse input queued for it (SendKeys),
-// and takes messages again: in its own loop, or in the loop of a
-// modal box it opened. A box opened that way exists then, but shows itself only once its loop
-// finds the queue empty: wait for it with WaitForDialog. Needs DriverHook.dll beside the test
-// program. False when the thread is gone or does not get there within timeoutMs.
+// Waits until the thread that owns wnd has handled everything posted to it so far, what those
+// handlers posted in turn and the keyboard and mouse input queued for it (SendKeys), and takes
+// messages again: in its own loop, or in the loop of a modal box it opened. A box opened that
+// way exists then, but shows itself only once its loop finds the queue empty: wait for it with
+// WaitForDialog. Needs DriverHook.dll beside the test program. False when the thread is gone or
+// does not get there within timeoutMs.
 bool Settle(HWND wnd, DWORD timeoutMs = kDefaultTimeoutMs);
 bool SettleThread(DWORD threadId, DWORD timeoutMs = kDefaultTimeoutMs);
 
@@ -219,7 +219,8 @@ struct Dialog {
     std::string Text() const;
 };
 
-// A dialog (class "#32770") of pid, optionally with that title, with its texts and buttons.
+// A visible dialog (class "#32770") of pid, optionally with that title, with its texts and
+// buttons. Visible: a box shows itself once its controls exist and it has been initialised.
 std::optional<Dialog> WaitForDialog(DWORD pid, const char* title = nullptr,
                                     DWORD timeoutMs = kDefaultTimeoutMs);
 std::optional<Dialog> ReadDialog(HWND dlg);

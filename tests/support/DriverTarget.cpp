@@ -18,6 +18,7 @@ constexpr int kIdSlow = 105;
 constexpr int kIdShortcut = 106;
 constexpr int kIdMessageBox = 107;
 constexpr int kIdAll = 108;  // "&Tout" in the question box
+constexpr int kIdEdit = 109;
 constexpr char kClassName[] = "DriverTargetWnd";
 
 struct State {
@@ -156,6 +157,7 @@ void OnCreate(HWND wnd, State& st)
     child("BUTTON", "&Message", BS_PUSHBUTTON, 110, 170, 90, 24, kIdMessageBox);
     HWND off = child("BUTTON", "Inactif", BS_PUSHBUTTON, 210, 170, 90, 24, 0);
     EnableWindow(off, FALSE);
+    child("EDIT", "", ES_AUTOHSCROLL | WS_BORDER, 310, 170, 110, 24, kIdEdit);
 
     st.status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, wnd,
                                 reinterpret_cast<HMENU>(kIdStatus), inst, nullptr);
@@ -198,6 +200,9 @@ LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM w, LPARAM l)
         if (reinterpret_cast<NMHDR*>(l)->code == TVN_SELCHANGEDA ||
             reinterpret_cast<NMHDR*>(l)->code == TVN_SELCHANGEDW)
             SetStatus(*st, "Arbre changé");
+        return 0;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(w) == st->list) SetStatus(*st, "Menu contextuel");
         return 0;
     case WM_SIZE: SendMessageA(st->status, WM_SIZE, 0, 0); return 0;
     case WM_DESTROY: PostQuitMessage(st->answer); return 0;
