@@ -25,6 +25,8 @@ typa_wine_prefix "$prefix" || exit 1
 # program to the next; everything of the prefix ends with it at the end of the run.
 trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null || true' EXIT
 wineserver -p || exit 1
+# Start them now, away from CTest's output pipes.
+wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 
 status=0
 ctest --preset win32 "$@" || status=$?

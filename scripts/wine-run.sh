@@ -20,4 +20,19 @@ fi
 
 typa_wine_prefix "${TYPA_WINEPREFIX:-$TYPA_ROOT/build/wineprefix}" || exit 125
 # A Linux path works for wine; an absolute one keeps the program's own folder unambiguous.
-exec wine "$(readlink -f "$program")" "$@"
+program=$(readlink -f "$program")
+
+if [[ -t 1 ]]; then
+  exec wine "$program" "$@"
+fi
+# Wine services that the program starts (explorer, winedevice...) inherit its standard output
+# and may outlive it; a caller reading a pipe, as CTest does, would wait for them. They get
+# files instead, and the output is passed on once the program has ended.
+out=$(mktemp /tmp/typa-wine-run.XXXXXX)
+err=$(mktemp /tmp/typa-wine-run.XXXXXX)
+trap 'rm -f "$out" "$err"' EXIT
+status=0
+wine "$program" "$@" >"$out" 2>"$err" || status=$?
+cat "$out"
+cat "$err" >&2
+exit "$status"
