@@ -4,10 +4,14 @@
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
+# Wine with its recommends: the X11 extensions, libcups, fonts-wine and fonts-liberation that
+# Wine substitutes for the Windows core fonts. wine64 only adds a native wineserver; prefixes
+# stay 32-bit.
+WINE_PACKAGES=(wine wine32:i386 wine64)
+# The rest without recommends (cups would bring the avahi and colord daemons).
 PACKAGES=(
   cmake
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 doctest-dev
-  wine wine32:i386 wine64        # wine64 only brings a native wineserver; prefixes stay win32
   locales
   xvfb xauth imagemagick xdotool
   halibut
@@ -26,6 +30,24 @@ if [[ $(id -u) -ne 0 ]]; then
   exit 1
 fi
 
+# --- apt ---------------------------------------------------------------------------------------
+APT_OPTS=(-q -o DPkg::Lock::Timeout=600)   # wait for another apt run instead of failing
+apt_updated=0
+
+apt_update() {
+  if (( ! apt_updated )); then
+    say "apt-get update"
+    apt-get "${APT_OPTS[@]}" update -qq </dev/null
+    apt_updated=1
+  fi
+}
+
+apt_install() {
+  say "installing: $*"
+  apt-get "${APT_OPTS[@]}" install -y \
+    -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "$@" </dev/null
+}
+
 missing_packages() {
   local p status
   for p in "$@"; do
@@ -34,52 +56,32 @@ missing_packages() {
   done
 }
 
-apt_updated=0
-apt_update() {
-  if (( ! apt_updated )); then
-    say "apt-get update"
-    apt-get update -qq </dev/null
-    apt_updated=1
+install_missing() {   # [apt-get options --] packages...
+  local opts=() todo
+  if [[ " $* " == *' -- '* ]]; then
+    while [[ $1 != -- ]]; do opts+=("$1"); shift; done
+    shift
+  fi
+  mapfile -t todo < <(missing_packages "$@")
+  (( ${#todo[@]} )) || return 0
+  apt_update
+  if ! apt_install "${opts[@]}" "${todo[@]}"; then
+    # A stale package list is the usual cause; refresh once and try again.
+    apt_updated=0
+    apt_update
+    apt_install "${opts[@]}" "${todo[@]}"
   fi
 }
 
-apt_install() {
-  say "installing: $*"
-  apt-get install -y -q --no-install-recommends \
-    -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "$@" </dev/null
-}
-
-# --- packages --------------------------------------------------------------------------------
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   say "adding the i386 architecture"
   dpkg --add-architecture i386
   apt_updated=0
-  apt_update
-fi
-
-mapfile -t todo < <(missing_packages "${PACKAGES[@]}")
-if (( ${#todo[@]} )); then
-  apt_update
-  if ! apt_install "${todo[@]}"; then
-    # A stale package list is the usual cause; refresh once and try again.
-    apt_updated=0
-    apt_update
-    apt_install "${todo[@]}"
-  fi
-fi
-
-# --- French locale: without it LANG=fr_FR.UTF-8 silently falls back to English ----------------
-if ! locale -a 2>/dev/null | grep -qix 'fr_FR\.utf-\?8'; then
-  say "generating the fr_FR.UTF-8 locale"
-  if grep -q '^# *fr_FR.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    sed -i 's/^# *\(fr_FR.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  elif ! grep -q '^fr_FR.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    echo 'fr_FR.UTF-8 UTF-8' >> /etc/locale.gen
-  fi
-  locale-gen >/dev/null
 fi
 
 # --- 32-bit code: native if the kernel allows it, otherwise qemu through binfmt_misc ----------
+# Settled before any i386 package is installed, as their maintainer scripts may run i386 code.
+
 # A 96-byte static i386 program that exits with 42.
 can_run_i386() {
   local probe rc=0
@@ -103,25 +105,27 @@ qemu_is_recent() {
   [[ -x /usr/bin/qemu-i386 ]] && dpkg --compare-versions "$v" ge "$QEMU_MIN_VERSION"
 }
 
+binfmt_points_to_recent_qemu() {
+  local entry=/proc/sys/fs/binfmt_misc/qemu-i386 interp
+  [[ -r $entry ]] && grep -qx enabled "$entry" || return 1
+  interp=$(sed -n 's/^interpreter //p' "$entry")
+  [[ $(readlink -f "$interp") == "$(readlink -f /usr/bin/qemu-i386)" ]]
+}
+
 register_qemu_i386() {
   local conf=/usr/share/qemu/binfmt.d/qemu-i386.conf
   if ! mountpoint -q /proc/sys/fs/binfmt_misc; then
     mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
   fi
-  [[ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]] && echo -1 > /proc/sys/fs/binfmt_misc/qemu-i386
+  if [[ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]]; then
+    echo -1 > /proc/sys/fs/binfmt_misc/qemu-i386
+  fi
   if [[ -r $conf ]]; then
     grep -v '^#' "$conf" | head -n1 > /proc/sys/fs/binfmt_misc/register
   else
     printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\xfc\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:F' \
       > /proc/sys/fs/binfmt_misc/register
   fi
-}
-
-binfmt_points_to_recent_qemu() {
-  local entry=/proc/sys/fs/binfmt_misc/qemu-i386 interp
-  [[ -r $entry ]] && grep -qx enabled "$entry" || return 1
-  interp=$(sed -n 's/^interpreter //p' "$entry")
-  [[ $(readlink -f "$interp") == "$(readlink -f /usr/bin/qemu-i386)" ]]
 }
 
 if ! can_run_i386 || { [[ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]] && ! binfmt_points_to_recent_qemu; }; then
@@ -132,7 +136,7 @@ if ! can_run_i386 || { [[ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]] && ! binfmt_p
       apt_updated=0
     fi
     apt_update
-    apt_install -t bookworm-backports qemu-user
+    apt_install --no-install-recommends -t bookworm-backports qemu-user
   fi
   binfmt_points_to_recent_qemu || register_qemu_i386
   if ! can_run_i386; then
@@ -140,6 +144,21 @@ if ! can_run_i386 || { [[ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]] && ! binfmt_p
     exit 1
   fi
   say "32-bit code runs through $(sed -n 's/^interpreter //p' /proc/sys/fs/binfmt_misc/qemu-i386)"
+fi
+
+# --- packages ------------------------------------------------------------------------------------
+install_missing "${WINE_PACKAGES[@]}"
+install_missing --no-install-recommends -- "${PACKAGES[@]}"
+
+# --- French locale: without it LANG=fr_FR.UTF-8 silently falls back to English ----------------
+if ! locale -a 2>/dev/null | grep -qix 'fr_FR\.utf-\?8'; then
+  say "generating the fr_FR.UTF-8 locale"
+  if grep -q '^# *fr_FR.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    sed -i 's/^# *\(fr_FR.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^fr_FR.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'fr_FR.UTF-8 UTF-8' >> /etc/locale.gen
+  fi
+  locale-gen >/dev/null
 fi
 
 say "ready"
