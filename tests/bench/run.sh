@@ -28,10 +28,17 @@ rm -f "$OUT"/callgrind.out.*
 valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$OUT/callgrind.out.%p" \
   "$OUT/bench_native" --callgrind "$OUT/fonts.txt" >/dev/null 2>"$OUT/callgrind.log"
 files=$(wc -l < "$OUT/fonts.txt")
-reader=$(grep -h -A0 '^totals:' $(grep -l 'reader' "$OUT"/callgrind.out.*.[0-9]*) | awk '{print $2}' | head -1)
-floor=$(grep -h -A0 '^totals:' $(grep -l 'floor' "$OUT"/callgrind.out.*.[0-9]*) | awk '{print $2}' | head -1)
+reader=$(grep -h -A0 '^totals:' $(grep -l 'Client Request: reader' "$OUT"/callgrind.out.*.[0-9]*) | awk '{print $2}' | head -1)
+floor=$(grep -h -A0 '^totals:' $(grep -l 'Client Request: floor' "$OUT"/callgrind.out.*.[0-9]*) | awk '{print $2}' | head -1)
 awk -v r="$reader" -v f="$floor" -v n="$files" 'BEGIN {
   printf "reader: %.0f instructions/file   floor: %.0f instructions/file   ratio %.2f\n", r / n, f / n, r / f }'
+echo "(user-space instructions only: the floor's open, pread and close run in the kernel)"
+
+echo "== for comparison: fc-scan on the same files"
+t0=$(date +%s%N)
+xargs -a "$OUT/fonts.txt" -d '\n' fc-scan --format '' >/dev/null 2>&1 || true
+t1=$(date +%s%N)
+awk -v t=$(( (t1 - t0) / 1000 )) -v n="$files" 'BEGIN { printf "fc-scan: %.1f us/file\n", t / n }'
 
 # ---- under Wine -----------------------------------------------------------------------------
 echo "== under Wine (ReadTrueTypeInfo, TYPA.EXE's code)"
@@ -43,7 +50,7 @@ i686-w64-mingw32-g++ -O2 -std=c++20 -finput-charset=UTF-8 -fexec-charset=CP1252 
   -lcomctl32 -lgdi32 -luser32 -lkernel32 -ladvapi32 -lshell32 -lcomdlg32 -lwinspool -lversion -lole32 -luuid \
   -o "$OUT/WineBench.exe"
 winlist="Z:$(readlink -f "$OUT/fonts-win.txt" | sed 's|/|\\|g')"
-scripts/wine-run.sh "$OUT/WineBench.exe" --repeat 3 "$winlist"
+scripts/wine-run.sh "$OUT/WineBench.exe" --repeat 5 "$winlist"
 
 # ---- names against fc-query -----------------------------------------------------------------
 echo "== names against fc-query"
