@@ -27,12 +27,16 @@ if [[ -t 1 ]]; then
 fi
 # Wine services that the program starts (explorer, winedevice...) inherit its standard output
 # and may outlive it; a caller reading a pipe, as CTest does, would wait for them. They get
-# files instead, and the output is passed on once the program has ended.
-out=$(mktemp /tmp/typa-wine-run.XXXXXX)
-err=$(mktemp /tmp/typa-wine-run.XXXXXX)
+# files instead: standard output is followed as it grows, standard error comes at the end.
+out=$(mktemp "$WINEPREFIX/.run-out.XXXXXX")   # in the prefix: swept away with it
+err=$(mktemp "$WINEPREFIX/.run-err.XXXXXX")
 trap 'rm -f "$out" "$err"' EXIT
+wine "$program" "$@" >"$out" 2>"$err" </dev/null &
+pid=$!
+tail -n +1 -s 0.2 -f --pid="$pid" "$out" &
+follower=$!
 status=0
-wine "$program" "$@" >"$out" 2>"$err" || status=$?
-cat "$out"
+wait "$pid" || status=$?
+wait "$follower"
 cat "$err" >&2
 exit "$status"
