@@ -55,6 +55,10 @@ typa_wine_prefix() {
       [[ -f $tmp/system.reg ]] || { echo "wine-prefix: wineboot made no prefix in $tmp" >&2; exit 1; }
       if [[ $mode != display ]]; then
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+        # A crashed program ends with a backtrace on stderr instead of waiting for an answer to
+        # a crash dialog that nobody can see.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+          >/dev/null 2>&1
       else
         # Wine draws the title bars itself: Xvfb has no window manager to do it.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
