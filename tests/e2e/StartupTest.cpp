@@ -157,3 +157,20 @@ TEST_CASE("Logging off ends the program cleanly with the settings saved")
     CHECK(typa.WaitForExit(60000) == std::optional<DWORD>(0));
     CHECK(GetDword(HKEY_CURRENT_USER, kTypaKey, "AppTools") == std::optional<DWORD>(31));
 }
+
+TEST_CASE("Windows NT 3.51 is refused with message 3001 and exit code 1")
+{
+    ResetSettings(EmptyFontFolder());
+    // Wine reports the version a program asks for through its per-program defaults.
+    const char* appDefaults = "Software\\Wine\\AppDefaults\\TYPA.EXE";
+    REQUIRE(SetString(HKEY_CURRENT_USER, appDefaults, "Version", "nt351"));
+    Process typa;
+    REQUIRE(typa.StartTypa());
+    auto box = WaitForDialog(typa.Pid(), "Erreur", 120000);
+    DeleteKeyTree(HKEY_CURRENT_USER, appDefaults);
+    REQUIRE(box);
+    CHECK(box->Text() == "Typarium fonctionne uniquement sous Windows 95 ou Windows NT 4.0 (ou version sup.).");
+    CHECK(box->buttons == std::vector<std::string>{"OK"});
+    Answer(*box, "OK");
+    CHECK(typa.WaitForExit(60000) == std::optional<DWORD>(1));
+}
