@@ -103,6 +103,7 @@ private:
     void BuildFolderRoot();
     void twInstalledGroupClick();
     void twAvailableGroupClick();
+    void ListSubfolders();
     // Rows of a font list with the item of each; `rows` must be in display order.
     void PutRows(HWND list, const std::vector<TToShowItem*>& rows, int topRow);
     TToShowItem* RowItem(HWND list, int row) const;

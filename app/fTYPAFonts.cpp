@@ -3,6 +3,7 @@
 #include "app/fTYPA.h"
 
 #include "app/Application.h"
+#include "app/ErrorBox.h"
 #include "app/Messages.h"
 #include "app/Scale.h"
 #include "fonts/FolderScan.h"
@@ -134,6 +135,32 @@ void TfrmTYPA::twAvailableGroupClick()
     if (root && !root->SubfoldersRead) ReadCurrentFolder(); // the drive was not ready last time
 }
 
+void TfrmTYPA::ListSubfolders()
+{
+    HTREEITEM node = CurrentFolderNode;
+    TTreeViewProps* props = NodeProps(m_twAvailableGroup, node);
+    if (!props || props->SubfoldersRead || props->Location.empty()) return;
+    ScopedWaitCursor wait;
+    const std::string location = files::WithBackslash(props->Location);
+    std::vector<std::string> names;
+    DWORD error = files::ForEachEntry(location + "*.*", [&](const files::Entry& e) {
+        if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && e.name != "." && e.name != "..") names.push_back(e.name);
+        return true;
+    });
+    if (error != 0 && error != ERROR_FILE_NOT_FOUND && IsDriveReady(location)) {
+        ShowError(9, props->Location); // the node stays unread, so choosing it again lists again
+        return;
+    }
+    for (const std::string& name : names) {
+        TTreeViewProps child;
+        child.Kind = TTreeViewProps::Subfolder;
+        child.Location = location + name + "\\";
+        AddTreeNode(m_twAvailableGroup, node, name, child, 7, 8);
+    }
+    if ((props = NodeProps(m_twAvailableGroup, node))) props->SubfoldersRead = true;
+    if (node == FolderRootNode) SendMessageA(m_twAvailableGroup, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Filling the lists
 
@@ -246,9 +273,10 @@ void TfrmTYPA::FillInstalledList(bool fromTop)
 void TfrmTYPA::ReadCurrentFolder()
 {
     AvailableCatalogue.Clear();
-    // Sub-folders of the current node are listed here once the drive tree lists them.
-    while (FillAvailableList(true)) {
-    }
+    do {
+        ListSubfolders();
+        SendMessageA(m_twAvailableGroup, TVM_SORTCHILDREN, TRUE, reinterpret_cast<LPARAM>(TVI_ROOT));
+    } while (FillAvailableList(true)); // true: a medium was inserted, read again
 }
 
 void TfrmTYPA::RefreshLists(bool afterFontChange)
