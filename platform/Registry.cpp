@@ -206,3 +206,116 @@ bool ValueExists(HKEY root, const std::string& key, const std::string& name)
 }
 
 } // namespace typa::reg
+
+// ---- Whole keys ---------------------------------------------------------------------------------
+
+namespace typa::reg {
+namespace {
+
+// Deeper than the registry itself allows: only a copy into its own subtree gets there.
+constexpr int kMaxKeyDepth = 512;
+
+std::string UpperPath(std::string s)
+{
+    if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+// Key names compare without regard to case, as the registry finds them.
+bool SameOrInside(const std::string& inner, const std::string& outer)
+{
+    const std::string a = UpperPath(inner), b = UpperPath(outer);
+    return a == b || (a.size() > b.size() && a.compare(0, b.size(), b) == 0 && a[b.size()] == '\\');
+}
+
+bool CopyValues(HKEY src, HKEY dst)
+{
+    DWORD maxName = 0, maxData = 0;
+    if (RegQueryInfoKeyA(src, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::vector<char> name(maxName + 2);
+    std::vector<BYTE> data(maxData + 2);
+    int regrown = 0;
+    for (DWORD i = 0;;) {
+        DWORD nameLen = static_cast<DWORD>(name.size());
+        DWORD dataLen = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        LONG rc = RegEnumValueA(src, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+        if (rc == ERROR_NO_MORE_ITEMS) return true;
+        if (rc == ERROR_MORE_DATA && ++regrown < 8) { // a value grew under us: read the same index again
+            name.resize(name.size() * 2 + 256);
+            data.resize(std::max<std::size_t>(data.size() * 2, dataLen + 2));
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) return false;
+        const std::string valueName(name.data(), nameLen);
+        if (RegSetValueExA(dst, valueName.c_str(), 0, type, data.data(), dataLen) != ERROR_SUCCESS) return false;
+        regrown = 0;
+        ++i;
+    }
+}
+
+bool CopyInto(HKEY src, HKEY dst, int depth)
+{
+    if (depth > kMaxKeyDepth || !CopyValues(src, dst)) return false;
+    // Collect first: creating keys while enumerating could shift the indices.
+    std::vector<std::string> children;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD len = sizeof name;
+        LONG rc = RegEnumKeyExA(src, i, name, &len, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS) return false; // a child we cannot even name would be lost
+        children.emplace_back(name, len);
+    }
+    for (const auto& child : children) {
+        UniqueKey from, to;
+        if (RegOpenKeyExA(src, child.c_str(), 0, KEY_READ, from.Put()) != ERROR_SUCCESS) {
+            from.Release();
+            return false;
+        }
+        if (RegCreateKeyExA(dst, child.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                            to.Put(), nullptr) != ERROR_SUCCESS) {
+            to.Release();
+            return false;
+        }
+        if (!CopyInto(from.Get(), to.Get(), depth + 1)) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool KeyExists(HKEY root, const std::string& key)
+{
+    UniqueKey k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.Put()) == ERROR_SUCCESS) return true;
+    k.Release();
+    return false;
+}
+
+bool CopyKey(HKEY root, const std::string& from, const std::string& to)
+{
+    if (from.empty() || to.empty() || SameOrInside(to, from)) return false;
+    UniqueKey src;
+    if (RegOpenKeyExA(root, from.c_str(), 0, KEY_READ, src.Put()) != ERROR_SUCCESS) {
+        src.Release();
+        return false;
+    }
+    UniqueKey dst;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(root, to.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, dst.Put(),
+                        &disposition) != ERROR_SUCCESS) {
+        dst.Release();
+        return false;
+    }
+    const bool copied = CopyInto(src.Get(), dst.Get(), 0);
+    if (!copied && disposition == REG_CREATED_NEW_KEY) {
+        dst.Reset();
+        DeleteTree(root, to);
+    }
+    return copied;
+}
+
+} // namespace typa::reg

@@ -41,4 +41,16 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
 
 bool ValueExists(HKEY root, const std::string& key, const std::string& name);
 
+// ---- Whole keys ---------------------------------------------------------------------------------
+// Unlike the operations above, these never create the key they are asked about.
+
+// True when the key exists and can be opened for reading.
+bool KeyExists(HKEY root, const std::string& key);
+
+// Copies every value (its type and bytes as stored) and every subkey, to any depth, of `from`
+// into `to`, creating `to` when missing. True when all of it was copied. False without touching
+// anything when `from` does not exist or `to` is `from` itself or lies inside it; on a failure
+// part way a `to` that did not exist before is removed again, so no half copy stays behind.
+bool CopyKey(HKEY root, const std::string& from, const std::string& to);
+
 } // namespace typa::reg
