@@ -11,9 +11,9 @@
 #include "fonts/NameCompare.h"
 #include "groups/TreeProps.h"
 #include "platform/Files.h"
-#include "platform/GdiFonts.h"
 #include "res/Resource.h"
 #include "ui/DlgProgress.h"
+#include "ui/FontList.h"
 #include "ui/StatusText.h"
 
 #include <algorithm>
@@ -187,10 +187,7 @@ void TfrmTYPA::UnloadPreviewResources()
     const int n = ListCount(m_lbAvailableFonts);
     for (int row = 0; row < n; ++row) {
         TToShowItem* item = RowItem(m_lbAvailableFonts, row);
-        if (item && item->PreviewLoaded) {
-            gdi::RemoveFontResourceFile(item->Path);
-            item->PreviewLoaded = false;
-        }
+        if (item && item->PreviewLoaded) UnloadPreview(*item);
     }
 }
 
@@ -412,31 +409,30 @@ void TfrmTYPA::ComputeCommandStates()
 
 void TfrmTYPA::OnMeasureItem(MEASUREITEMSTRUCT& mis)
 {
-    if (mis.CtlType != ODT_LISTBOX) return;
+    if (mis.CtlType != ODT_LISTBOX || !m_rowsBeingAdded || mis.itemID >= m_rowsBeingAdded->size()) return;
+    TToShowItem& item = *(*m_rowsBeingAdded)[mis.itemID];
+    const bool available = mis.CtlID == lbAvailableFonts;
+    // A folder font is measured in itself: its file is loaded just for the measure.
+    if (available && NeedsPreview(item)) LoadPreview(item);
     WindowDc dc(m_wnd);
-    ScopedSelect font(dc.Get(), m_guiFont.Get());
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc.Get(), &tm);
-    mis.itemHeight = tm.tmHeight + 6;
+    mis.itemHeight = static_cast<UINT>(std::clamp(MeasureFontRow(dc.Get(), item, item.Name, FontOptions, SampleText), 1, 255));
+    if (available && item.PreviewLoaded) UnloadPreview(item);
 }
 
 void TfrmTYPA::OnDrawItem(const DRAWITEMSTRUCT& dis)
 {
-    if (dis.CtlType != ODT_LISTBOX || dis.itemID == static_cast<UINT>(-1)) return;
-    TToShowItem* item = reinterpret_cast<TToShowItem*>(dis.itemData);
-    const bool selected = dis.itemState & ODS_SELECTED;
-    const bool installedMark = dis.hwndItem == m_lbAvailableFonts && item && item->Installed;
-    COLORREF back = GetSysColor(selected && !installedMark ? COLOR_HIGHLIGHT : COLOR_WINDOW);
-    COLORREF fore = installedMark ? RGB(255, 0, 0) : GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-    HDC dc = dis.hDC;
-    SetBkColor(dc, back);
-    SetTextColor(dc, fore);
-    ScopedSelect font(dc, m_guiFont.Get());
-    RECT r = dis.rcItem;
-    const std::string text = item ? item->Name : std::string();
-    ExtTextOutA(dc, r.left + 3, r.top + 3, ETO_OPAQUE | ETO_CLIPPED, &r, text.c_str(), static_cast<UINT>(text.size()),
-                nullptr);
-    if (dis.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+    if (dis.CtlType != ODT_LISTBOX || dis.itemID == static_cast<UINT>(-1) || !dis.itemData) return;
+    TToShowItem& item = *reinterpret_cast<TToShowItem*>(dis.itemData);
+    const int row = static_cast<int>(dis.itemID);
+    const bool available = dis.hwndItem == m_lbAvailableFonts;
+    if (NeedsPreview(item)) {
+        LoadPreview(item);
+        LastPreviewRow = row;
+    }
+    DrawFontRow(dis.hDC, dis.rcItem, item, item.Name, dis.itemState & ODS_SELECTED, available, FontOptions, SampleText);
+    // The row loaded last keeps its resource until the next unload of all previews.
+    if (item.Size != 0 && item.PreviewLoaded && LastPreviewRow != row) UnloadPreview(item);
+    if (dis.itemState & ODS_FOCUS) DrawFocusRect(dis.hDC, &dis.rcItem);
 }
 
 // ---------------------------------------------------------------------------------------------
