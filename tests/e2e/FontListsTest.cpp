@@ -134,3 +134,38 @@ TEST_CASE("A damaged file: the reader's message with the full path, then the sca
     CHECK(ListCount(ChildById(main, lbAvailableFonts)) == folder.GoodBefore("Abime.ttf"));
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
 }
+
+TEST_CASE("With only the name shown, a row is the font's own height plus 7 pixels")
+{
+    ScanFolder folder("scan-rows", false);
+    ResetSettings(folder.path);
+    SetDword(HKEY_CURRENT_USER, kTypaKey, "FontOptions", 1);
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    HWND available = ChildById(main, lbAvailableFonts);
+    auto rows = ListRows(available);
+    auto it = std::find(rows.begin(), rows.end(), "Hack Regular");
+    REQUIRE(it != rows.end());
+    const int row = static_cast<int>(it - rows.begin());
+
+    // Measure the same face the same way, with its file loaded as the program loads it.
+    const std::string file = folder.path + "\\Hack-Regular.TTF";
+    REQUIRE(AddFontResourceA(file.c_str()) > 0);
+    HDC dc = GetDC(nullptr);
+    LOGFONTA lf{};
+    lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, "Hack Regular", LF_FACESIZE);
+    HFONT font = CreateFontIndirectA(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    RemoveFontResourceA(file.c_str());
+
+    CHECK(ListItemHeight(available, row) == tm.tmHeight + 7);
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+}
