@@ -264,6 +264,7 @@ bool TfrmTYPA::FormCreate()
     SampleText = settings::ReadSampleText(LoadMessage(1215));
 
     ShowWindow(m_wnd, SW_SHOW);
+    SetForegroundWindow(m_wnd); // its owner, the application window, stays hidden and cannot pass activation on
 
     StatusOptions = settings::ReadStatusOptions();
     FontOptions = settings::ReadFontOptions();
