@@ -20,8 +20,11 @@ struct CleanGroups {
     ~CleanGroups() { Clean(); }
     static void Clean()
     {
-        reg::DeleteKey(HKEY_CURRENT_USER, settings::kGroupsKey);
         reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+        // The wide call also removes keys named outside the Windows code page, which an 8-bit
+        // enumeration cannot name (one case below makes such a key on purpose).
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Orvane Media\\Typarium\\GroupsNew");
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Orvane Media\\Typarium\\GroupsNew");
     }
 };
 
@@ -206,6 +209,13 @@ TEST_CASE("Creating and deleting group keys")
         CHECK(StoredNames() == std::vector<std::string>{"Autre", "Sous"});
         CHECK(reg::SubkeyNames(HKEY_CURRENT_USER, GroupKeyPath("Sous")).empty());
     }
+    SUBCASE("the longest name a rename keeps is stored and read back")
+    {
+        const std::string longest = std::string(kGroupNameMaxLength - 1, 'x') + "é";
+        CHECK(CreateGroupKey(longest));
+        CHECK(StoredNames() == std::vector<std::string>{"Autre", longest});
+        CHECK(DeleteGroupKey(longest));
+    }
     SUBCASE("odd names are keys of their own")
     {
         for (const char* name : {"..", ".", "*", "a/b", "Groupe \"1\" & <2>", "   espacés   "}) {
@@ -278,6 +288,26 @@ TEST_CASE("Moving a group key keeps everything in it and never loses a group")
         CHECK_FALSE(RenameGroupKey("B\\Sous", "C"));
         CHECK(StoredNames() == std::vector<std::string>{"Autre", "B"});
         CHECK(reg::KeyExists(HKEY_CURRENT_USER, b + "\\Sous\\Plus bas"));
+    }
+    SUBCASE("a copy that cannot be completed leaves the old key and no new one")
+    {
+        // A subkey named outside the Windows code page cannot be reached by its 8-bit name.
+        UniqueKey sub;
+        const std::wstring path = L"Software\\Orvane Media\\Typarium\\GroupsNew\\B\\\u03A9mega";
+        REQUIRE(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, sub.Put(),
+                                nullptr) == ERROR_SUCCESS);
+        sub.Reset();
+        CHECK_FALSE(RenameGroupKey("B", "C"));
+        CHECK(StoredNames() == std::vector<std::string>{"Autre", "B"});
+        CHECK(reg::SubkeyNames(HKEY_CURRENT_USER, b).size() == 3);
+        CHECK(GetRaw(b, "").type == REG_DWORD);
+
+        FontCatalogue cat(FontCatalogue::Order::AsAdded);
+        AddFont(cat, "Arial", "B");
+        ScriptedBoxes boxes;
+        CHECK(EndGroupRename("C", "B", {kRoot, kWindows, "Autre", "B"}, cat) == "B");
+        CHECK(cat.Item(0)->Group == "B");
+        CHECK(StoredNames() == std::vector<std::string>{"Autre", "B"});
     }
     SUBCASE("a group whose key was never stored gets one under its new name")
     {
