@@ -239,7 +239,7 @@ INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept
 
 } // namespace
 
-std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle)
+std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, const char* face, WORD points)
 {
     std::vector<WORD> t;
     auto dword = [&t](DWORD v) {
@@ -253,8 +253,8 @@ std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle)
     t.push_back(0); // no menu
     t.push_back(0); // the standard dialog class
     t.push_back(0); // empty caption
-    t.push_back(8); // point size
-    for (const char* p = "MS Shell Dlg"; *p; ++p) t.push_back(static_cast<WORD>(*p));
+    t.push_back(points);
+    for (const char* p = face; *p; ++p) t.push_back(static_cast<WORD>(static_cast<unsigned char>(*p)));
     t.push_back(0);
     return t;
 }
@@ -395,5 +395,17 @@ void CentreOnWindow(HWND dialog, HWND over)
 }
 
 void CentreOnMainWindow(HWND dialog) { CentreOnWindow(dialog, App().mainWindow); }
+
+void PlaceTopmostDialog(HWND dlg, int clientWidth, int clientHeight)
+{
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    // Centred on the screen first, for a run that has no main window (yet).
+    SetWindowPos(dlg, HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                 std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2), w, h, SWP_NOACTIVATE);
+    CentreOnMainWindow(dlg);
+}
 
 } // namespace typa

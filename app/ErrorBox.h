@@ -102,7 +102,12 @@ private:
 
 // An in-memory dialog template with no controls, for dialogs that build their controls in
 // WM_INITDIALOG: class "#32770", the dialog font MS Shell Dlg 8, the caption set later.
-std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle);
+std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, const char* face = "MS Shell Dlg",
+                                      WORD points = 8);
+
+// Gives a code-built dialog its client size, keeps it on top, centres it on the screen and then
+// over the main window (when there is one).
+void PlaceTopmostDialog(HWND dlg, int clientWidth, int clientHeight);
 // A visible child control of such a dialog, in the given font (null keeps the control's own).
 HWND AddDialogControl(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y,
                       int w, int h, HFONT font);

@@ -17,26 +17,6 @@ constexpr int kClientWidth = 427;
 constexpr int kClientHeight = 182;
 constexpr int kPicture = 32;
 
-// A dialog template without controls in the given font; the caption is set at creation.
-std::vector<WORD> DialogTemplate(DWORD style, DWORD exStyle, const char* face, WORD points)
-{
-    std::vector<WORD> t;
-    auto dword = [&t](DWORD v) {
-        t.push_back(LOWORD(v));
-        t.push_back(HIWORD(v));
-    };
-    dword(style | DS_SETFONT);
-    dword(exStyle);
-    t.push_back(0); // no controls
-    for (int i = 0; i < 4; ++i) t.push_back(0); // x, y, cx, cy: laid out at WM_INITDIALOG
-    t.push_back(0); // no menu
-    t.push_back(0); // the standard dialog class
-    t.push_back(0); // empty caption
-    t.push_back(points);
-    for (const char* p = face; *p; ++p) t.push_back(static_cast<WORD>(static_cast<unsigned char>(*p)));
-    t.push_back(0);
-    return t;
-}
 
 // Drawing on a 32-unit grid laid over the picture's rectangle, whatever its scaled size.
 class Grid {
@@ -118,7 +98,7 @@ MsgResult TDlgAskForDisk::Execute(const std::string& text)
 
     m_text = text;
     // A fixed frame without title-bar buttons, above every other window.
-    const std::vector<WORD> tmpl = DialogTemplate(WS_POPUP | WS_CAPTION | DS_MODALFRAME,
+    const std::vector<WORD> tmpl = EmptyDialogTemplate(WS_POPUP | WS_CAPTION | DS_MODALFRAME,
                                                   WS_EX_DLGMODALFRAME | WS_EX_TOPMOST,
                                                   "MS Sans Serif", 8);
     HWND owner = App().mainWindow && IsWindow(App().mainWindow) ? App().mainWindow : nullptr;
@@ -179,14 +159,7 @@ void TDlgAskForDisk::FormCreate(HWND dlg)
     AddDialogControl(dlg, "BUTTON", "Annuler", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL,
                      right - buttonWidth, buttonTop, buttonWidth, buttonHeight, font);
 
-    RECT frame{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    // Centred on the screen first, for a run that has no main window.
-    SetWindowPos(dlg, HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2), w, h, SWP_NOACTIVATE);
-    CentreOnMainWindow(dlg);
+    PlaceTopmostDialog(dlg, Scaled(kClientWidth), Scaled(kClientHeight));
 
     SendMessageA(dlg, DM_SETDEFID, IDOK, 0);
     SetFocus(pbOK);

@@ -112,14 +112,7 @@ void TDlgWarning::OnInitDialog(HWND dlg)
     pbHelp = AddDialogControl(dlg, "BUTTON", "Hilfe", WS_TABSTOP | BS_PUSHBUTTON, IDHELP, x,
                               buttonTop, buttonWidth, buttonHeight, dialogFont);
 
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    // Centred on the screen first, for a run that has no main window yet.
-    SetWindowPos(dlg, HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2), w, h, SWP_NOACTIVATE);
-    CentreOnMainWindow(dlg);
+    PlaceTopmostDialog(dlg, clientWidth, clientHeight);
 
     SendMessageA(dlg, DM_SETDEFID, IDNO, 0);
     SetFocus(pbNo);
