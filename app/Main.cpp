@@ -40,7 +40,7 @@ int RunMessageLoop(TfrmTYPA& main)
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         Guarded<int>(0, [&] {
-            if (!main.PreTranslateMessage(msg) && !IsDialogMessageA(main.Handle(), &msg)) {
+            if (!main.PreTranslateMessage(msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }

@@ -588,9 +588,16 @@ bool TfrmTYPA::PreTranslateMessage(MSG& msg)
             ShowHint(*hint ? hint : m_ownHint);
         }
     }
-    if (m_accelerators && (msg.hwnd == m_wnd || IsChild(m_wnd, msg.hwnd)))
-        return TranslateAcceleratorA(m_wnd, m_accelerators, &msg) != 0;
-    return false;
+    if (msg.hwnd != m_wnd && !IsChild(m_wnd, msg.hwnd)) return false;
+    // While a caption is edited in place, every key belongs to the edit box: Enter and Escape end
+    // the edit, Delete deletes a letter.
+    char cls[16] = {};
+    HWND focus = GetFocus();
+    if (focus && GetClassNameA(focus, cls, sizeof cls) && lstrcmpiA(cls, "Edit") == 0 &&
+        (GetParent(focus) == m_twInstalledGroup || GetParent(focus) == m_twAvailableGroup))
+        return false;
+    if (m_accelerators && TranslateAcceleratorA(m_wnd, m_accelerators, &msg)) return true;
+    return IsDialogMessageA(m_wnd, &msg) != FALSE;
 }
 
 void TfrmTYPA::OnMenuSelect(UINT item, UINT flags, HMENU menu)
@@ -642,6 +649,10 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
     case mnuViewActual: RefreshLists(false); break;
     case mnuMarkAll:
     case btFontMarkAll: mnuMarkAllClick(); break;
+    case mnuGroupNew:
+    case btGroupNew: mnuGroupNewClick(); break;
+    case mnuGroupRename:
+    case btGroupRename: mnuGroupRenameClick(); break;
     case mnuHelpAbout: mnuHelpAboutClick(); break;
     case mnuFontExit:
     case btExitProgram: mnuFontExitClick(); break;

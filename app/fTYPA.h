@@ -4,6 +4,7 @@
 // procedure is a short switch; the work lives in the handlers and in the modules they call.
 #include "app/Settings.h"
 #include "fonts/Catalogue.h"
+#include "groups/GroupStore.h"
 #include "platform/Handles.h"
 #include "ui/DlgAbout.h"
 #include "ui/Layout.h"
@@ -30,7 +31,8 @@ public:
     // reason has been shown to the user then.
     bool Create(HWND owner);
     HWND Handle() const { return m_wnd; }
-    // Keyboard shortcuts and the status-bar hints; true when the message was consumed.
+    // Keyboard shortcuts, dialog keys (Tab between controls) and the status-bar hints; true when
+    // the message was consumed.
     bool PreTranslateMessage(MSG& msg);
 
     void ShowMainWindow();
@@ -104,6 +106,13 @@ private:
     void twInstalledGroupClick();
     void twAvailableGroupClick();
     void ListSubfolders();
+    std::vector<std::string> GroupCaptions() const;
+    void SortGroupTree();
+    HTREEITEM NewGroup();
+    void mnuGroupNewClick();
+    void mnuGroupRenameClick();
+    bool twInstalledGroupEditing(HTREEITEM node);
+    void twInstalledGroupEdited(HTREEITEM node, const char* text);
     // Rows of a font list with the item of each; `rows` must be in display order.
     void PutRows(HWND list, const std::vector<TToShowItem*>& rows, int topRow);
     TToShowItem* RowItem(HWND list, int row) const;
@@ -156,6 +165,8 @@ private:
     std::string m_markAllHint; // follows the select-all caption
     HWND m_lastHintWindow = nullptr;
     TdlgAbout m_about;
+    std::string OldGroupName;       // caption of the current group when an edit begins
+    GroupEditReentry m_editReentry; // the end of an edit runs once, even when a box ends it again
     const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
 };
 

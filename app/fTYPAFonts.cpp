@@ -17,6 +17,7 @@
 #include "ui/StatusText.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace typa {
 namespace {
@@ -97,6 +98,105 @@ void TfrmTYPA::BuildGroupNodes()
     // Selecting the node fills the installed list through the selection-change notification.
     SendMessageA(m_twInstalledGroup, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(windowsFonts));
     if (CurrentGroupNode != windowsFonts) twInstalledGroupClick();
+    for (const StoredGroup& group : LoadGroups()) {
+        TTreeViewProps user;
+        user.Kind = TTreeViewProps::Group;
+        user.Location = group.keyPath;
+        AddTreeNode(m_twInstalledGroup, InstalledRootNode, group.name, user, 2, 3);
+    }
+    SendMessageA(m_twInstalledGroup, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(InstalledRootNode));
+    SortGroupTree();
+}
+
+std::vector<std::string> TfrmTYPA::GroupCaptions() const
+{
+    std::vector<std::string> captions;
+    std::vector<HTREEITEM> pending{reinterpret_cast<HTREEITEM>(SendMessageA(m_twInstalledGroup, TVM_GETNEXTITEM, TVGN_ROOT, 0))};
+    // Tree order: each node, then its children.
+    while (!pending.empty()) {
+        HTREEITEM node = pending.back();
+        pending.pop_back();
+        if (!node) continue;
+        captions.push_back(NodeCaption(m_twInstalledGroup, node));
+        pending.push_back(reinterpret_cast<HTREEITEM>(
+            SendMessageA(m_twInstalledGroup, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(node))));
+        pending.push_back(reinterpret_cast<HTREEITEM>(
+            SendMessageA(m_twInstalledGroup, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(node))));
+    }
+    return captions;
+}
+
+void TfrmTYPA::SortGroupTree()
+{
+    // Captions by the locale's word order (lstrcmpA: letters first, case only breaks ties).
+    std::unordered_map<LPARAM, std::string> captions;
+    for (auto c = reinterpret_cast<HTREEITEM>(
+             SendMessageA(m_twInstalledGroup, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(InstalledRootNode)));
+         c; c = reinterpret_cast<HTREEITEM>(SendMessageA(m_twInstalledGroup, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(c))))
+        captions[reinterpret_cast<LPARAM>(NodeProps(m_twInstalledGroup, c))] = NodeCaption(m_twInstalledGroup, c);
+    struct Sorting {
+        static int CALLBACK Compare(LPARAM a, LPARAM b, LPARAM map)
+        {
+            auto& byData = *reinterpret_cast<std::unordered_map<LPARAM, std::string>*>(map);
+            return lstrcmpA(byData[a].c_str(), byData[b].c_str());
+        }
+    };
+    TVSORTCB sort{InstalledRootNode, Sorting::Compare, reinterpret_cast<LPARAM>(&captions)};
+    SendMessageA(m_twInstalledGroup, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
+}
+
+HTREEITEM TfrmTYPA::NewGroup()
+{
+    std::optional<std::string> name = FreeGroupName(GroupCaptions());
+    if (!name) {
+        ShowNoFreeGroupName();
+        return nullptr;
+    }
+    TTreeViewProps props;
+    props.Kind = TTreeViewProps::Group;
+    props.Location = *name;
+    HTREEITEM node = AddTreeNode(m_twInstalledGroup, InstalledRootNode, *name, props, 2, 3);
+    SendMessageA(m_twInstalledGroup, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    SortGroupTree();
+    CreateGroupKey(*name); // the group exists from the moment it shows, under its default name
+    SendMessageA(m_twInstalledGroup, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(node));
+    return node;
+}
+
+void TfrmTYPA::mnuGroupNewClick()
+{
+    SetFocus(m_twInstalledGroup);
+    if (!NewGroup()) return;
+    SetFocusSide(m_twInstalledGroup);
+    twInstalledGroupClick();
+}
+
+void TfrmTYPA::mnuGroupRenameClick()
+{
+    SetFocus(m_twInstalledGroup);
+    HTREEITEM node = SelectedNode(m_twInstalledGroup);
+    OldGroupName = NodeCaption(m_twInstalledGroup, node);
+    if (node) SendMessageA(m_twInstalledGroup, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(node));
+}
+
+bool TfrmTYPA::twInstalledGroupEditing(HTREEITEM node)
+{
+    m_editReentry.Clear();
+    TTreeViewProps* props = NodeProps(m_twInstalledGroup, node);
+    bool allowed = node != InstalledRootNode && props && !props->Location.empty();
+    if (!allowed) MessageBeep(0);
+    OldGroupName = NodeCaption(m_twInstalledGroup, CurrentGroupNode);
+    return allowed;
+}
+
+void TfrmTYPA::twInstalledGroupEdited(HTREEITEM node, const char* text)
+{
+    if (!text) return; // left with Escape: the group keeps its name
+    GroupEditReentry::Scope once(m_editReentry);
+    if (!once.Entered()) return;
+    std::string caption = EndGroupRename(text, OldGroupName, GroupCaptions(), InstalledCatalogue);
+    SetNodeCaption(m_twInstalledGroup, node, caption);
+    SortGroupTree();
 }
 
 void TfrmTYPA::BuildFolderRoot()
@@ -453,6 +553,14 @@ LRESULT TfrmTYPA::OnNotify(NMHDR& header)
             if (!installed) PostMessageA(m_wnd, WM_COMMAND, MAKEWPARAM(twAvailableGroup, 0), 0);
             break;
         case NM_SETFOCUS: SetFocusSide(header.hwndFrom); break;
+        case TVN_BEGINLABELEDITA:
+            if (installed) return twInstalledGroupEditing(reinterpret_cast<NMTVDISPINFOA&>(header).item.hItem) ? FALSE : TRUE;
+            return TRUE;
+        case TVN_ENDLABELEDITA: {
+            auto& info = reinterpret_cast<NMTVDISPINFOA&>(header);
+            if (installed) twInstalledGroupEdited(info.item.hItem, info.item.pszText);
+            return FALSE; // the caption was set above, checked
+        }
         default: break;
         }
     }
