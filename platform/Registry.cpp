@@ -48,26 +48,36 @@ std::string BytesToString(const std::vector<BYTE>& bytes)
 
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
-bool DeleteTree(HKEY root, const std::string& key)
+// Children are named through the wide API: a subkey whose name has no form in the ANSI code
+// page could not be opened by its 8-bit name and would survive the deletion.
+bool DeleteTreeW(HKEY root, const std::wstring& key)
 {
     {
         UniqueKey k;
-        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | KEY_WRITE, k.Put()) != ERROR_SUCCESS) {
+        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | KEY_WRITE, k.Put()) != ERROR_SUCCESS) {
             k.Release();
             return false;
         }
         // Collect first: deleting while enumerating shifts the indices.
-        std::vector<std::string> children;
-        char name[256];
+        std::vector<std::wstring> children;
+        wchar_t name[256];
         for (DWORD i = 0;; ++i) {
-            DWORD len = sizeof name;
-            LONG rc = RegEnumKeyExA(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr);
-            if (rc != ERROR_SUCCESS) break;
+            DWORD len = 256;
+            if (RegEnumKeyExW(k.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
             children.emplace_back(name, len);
         }
-        for (const auto& child : children) DeleteTree(k.Get(), child);
+        for (const auto& child : children) DeleteTreeW(k.Get(), child);
     }
-    return RegDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
+    return RegDeleteKeyW(root, key.c_str()) == ERROR_SUCCESS;
+}
+
+bool DeleteTree(HKEY root, const std::string& key)
+{
+    int n = MultiByteToWideChar(CP_ACP, 0, key.data(), static_cast<int>(key.size()), nullptr, 0);
+    if (n <= 0) return false;
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, key.data(), static_cast<int>(key.size()), wide.data(), n);
+    return DeleteTreeW(root, wide);
 }
 
 } // namespace

@@ -146,3 +146,16 @@ TEST_CASE("The machine hive works the same way")
     CHECK(reg::ReadString(HKEY_LOCAL_MACHINE, key, "FontPath", "") == "C:\\Polices");
     CHECK(reg::DeleteKey(HKEY_LOCAL_MACHINE, key));
 }
+
+TEST_CASE("A subkey named outside the ANSI code page goes with its parent")
+{
+    Scratch s;
+    reg::WriteString(HKEY_CURRENT_USER, kKey + "\\Groupe", "v", "1");
+    UniqueKey k;
+    const std::wstring wide = L"Software\\TypariumTests\\Registry\\Groupe\\\u0416\u4e2d";
+    REQUIRE(RegCreateKeyExW(HKEY_CURRENT_USER, wide.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.Put(), nullptr) ==
+            ERROR_SUCCESS);
+    k.Reset();
+    CHECK(reg::DeleteKey(HKEY_CURRENT_USER, kKey + "\\Groupe"));
+    CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, kKey + "\\Groupe"));
+}
