@@ -651,6 +651,7 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
     case btFontMarkAll: mnuMarkAllClick(); break;
     case mnuGroupNew:
     case btGroupNew: mnuGroupNewClick(); break;
+    case btFontMove: btFontMoveClick(); break;
     case mnuGroupRename:
     case btGroupRename: mnuGroupRenameClick(); break;
     case mnuHelpAbout: mnuHelpAboutClick(); break;
@@ -660,7 +661,9 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
     case btTaskbar: mnuFontTaskbarClick(); break;
     case mnuViewStatusbar: mnuViewStatusbarClick(); break;
     case mnuHelpTopic: mnuHelpTopicClick(); break;
-    default: break; // the font and group commands arrive with their modules
+    default:
+        if (id >= kMoveToGroupBase && id < kMoveToGroupBase + kMaxGroupTargets) MoveToGroupClick(id - kMoveToGroupBase);
+        break; // the install commands arrive with their module
     }
 }
 

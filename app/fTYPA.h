@@ -113,6 +113,9 @@ private:
     void mnuGroupRenameClick();
     bool twInstalledGroupEditing(HTREEITEM node);
     void twInstalledGroupEdited(HTREEITEM node, const char* text);
+    void RebuildGroupMenus();
+    void MoveToGroupClick(int index);
+    void btFontMoveClick();
     // Rows of a font list with the item of each; `rows` must be in display order.
     void PutRows(HWND list, const std::vector<TToShowItem*>& rows, int topRow);
     TToShowItem* RowItem(HWND list, int row) const;
@@ -167,6 +170,8 @@ private:
     TdlgAbout m_about;
     std::string OldGroupName;       // caption of the current group when an edit begins
     GroupEditReentry m_editReentry; // the end of an edit runs once, even when a box ends it again
+    std::vector<std::string> m_groupTargets; // captions behind the generated install and move items
+    UniqueMenu m_pmMoveTo;                   // the popup of btFontMove: "&Déplacer    " and its groups
     const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
 };
 

@@ -15,6 +15,7 @@
 #include "ui/DlgProgress.h"
 #include "ui/FontList.h"
 #include "ui/StatusText.h"
+#include "ops/Move.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -167,6 +168,10 @@ void TfrmTYPA::mnuGroupNewClick()
 {
     SetFocus(m_twInstalledGroup);
     if (!NewGroup()) return;
+    RebuildGroupMenus();
+    // The new caption is open for editing: its edit box keeps the focus inside the tree.
+    HWND focus = GetFocus();
+    if (focus != m_twInstalledGroup && !IsChild(m_twInstalledGroup, focus)) SetFocus(m_twInstalledGroup);
     SetFocusSide(m_twInstalledGroup);
     twInstalledGroupClick();
 }
@@ -197,6 +202,7 @@ void TfrmTYPA::twInstalledGroupEdited(HTREEITEM node, const char* text)
     std::string caption = EndGroupRename(text, OldGroupName, GroupCaptions(), InstalledCatalogue);
     SetNodeCaption(m_twInstalledGroup, node, caption);
     SortGroupTree();
+    RebuildGroupMenus();
 }
 
 void TfrmTYPA::BuildFolderRoot()
@@ -325,6 +331,7 @@ bool TfrmTYPA::FillAvailableList(bool rescan)
         PutRows(m_lbAvailableFonts, AvailableView, top);
     }
     UpdateStatus();
+    RebuildGroupMenus();
     return false;
 }
 
@@ -365,6 +372,7 @@ void TfrmTYPA::FillInstalledList(bool fromTop)
         PutRows(m_lbInstalledFonts, rows, top);
     }
     UpdateStatus();
+    RebuildGroupMenus();
 }
 
 void TfrmTYPA::ReadCurrentFolder()
@@ -402,6 +410,44 @@ void TfrmTYPA::SetFocusSide(HWND control)
     InstalledSideActive = installed;
     if (changed) HighlightActiveSide();
     UpdateStatus();
+    RebuildGroupMenus();
+}
+
+void TfrmTYPA::RebuildGroupMenus()
+{
+    // Every node but the root, in tree order: "Polices Windows" and the user groups.
+    std::vector<std::string> captions = GroupCaptions();
+    if (!captions.empty()) captions.erase(captions.begin());
+    if (captions.size() > kMaxGroupTargets) captions.resize(kMaxGroupTargets);
+    m_groupTargets = captions;
+    const std::string selected = NodeCaption(m_twInstalledGroup, SelectedNode(m_twInstalledGroup));
+    HMENU font = GetSubMenu(m_menu, 0);
+    FillGroupTargetMenu(GetSubMenu(font, 0), captions, kInstallToGroupBase, nullptr);
+    FillGroupTargetMenu(GetSubMenu(font, 1), captions, kMoveToGroupBase, &selected);
+    if (!m_pmMoveTo) {
+        m_pmMoveTo.Reset(CreatePopupMenu());
+        AppendMenuA(m_pmMoveTo.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Déplacer    ");
+    }
+    FillGroupTargetMenu(GetSubMenu(m_pmMoveTo.Get(), 0), captions, kMoveToGroupBase, &selected);
+}
+
+void TfrmTYPA::MoveToGroupClick(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_groupTargets.size())) return;
+    std::vector<std::string> names;
+    const int rows = ListCount(m_lbInstalledFonts);
+    for (int row = 0; row < rows; ++row)
+        if (RowSelected(m_lbInstalledFonts, row))
+            if (TToShowItem* item = RowItem(m_lbInstalledFonts, row)) names.push_back(item->Name);
+    MoveSelectedFonts(InstalledCatalogue, names, m_groupTargets[index]);
+    FillInstalledList(false);
+}
+
+void TfrmTYPA::btFontMoveClick()
+{
+    RECT r;
+    GetWindowRect(GetDlgItem(m_wnd, btFontMove), &r);
+    TrackPopupMenu(m_pmMoveTo.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, r.left, r.top, 0, m_wnd, nullptr);
 }
 
 void TfrmTYPA::SetAllSelected(HWND list, bool state)

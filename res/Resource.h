@@ -47,3 +47,8 @@
 // Messages of our own.
 #define WM_TRAYCALLBACK (WM_USER + 1)
 #define WM_SHOWREQUEST (WM_USER + 2)
+
+// Items generated in the group-target menus: base + index of the group's node in tree order.
+#define kInstallToGroupBase 3000
+#define kMoveToGroupBase 3500
+#define kMaxGroupTargets 499

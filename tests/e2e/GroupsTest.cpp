@@ -4,6 +4,8 @@
 #include "res/Resource.h"
 #include <doctest/doctest.h>
 
+#include <algorithm>
+
 using namespace typa::e2e;
 
 namespace {
@@ -64,5 +66,47 @@ TEST_CASE("Stored groups, a new group named in place, a refused name")
     REQUIRE(selected);
     CHECK(selected->text == "Mes titres");
 
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+}
+
+TEST_CASE("Moving a font to a group: it leaves its list, the group shows it, the Fonts key keeps it")
+{
+    ResetSettings(EmptyFontFolder());
+    SetString(HKEY_CURRENT_USER, (std::string(kGroups) + "\\Titres").c_str(), "", "");
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    HWND list = ChildById(main, lbInstalledFonts);
+    HWND tree = ChildById(main, twInstalledGroup);
+    auto rows = ListRows(list);
+    auto it = std::find(rows.begin(), rows.end(), "DejaVu Sans");
+    REQUIRE(it != rows.end());
+    const int row = static_cast<int>(it - rows.begin());
+
+    ClickAt(list, POINT{5, 5}); // a click in the list: the installed side is active
+    Settle(main);
+    Send(list, LB_SETSEL, FALSE, -1);
+    Send(list, LB_SETSEL, TRUE, row);
+    // The move targets are every node but the root, in tree order: Polices Windows, Titres.
+    Command(main, kMoveToGroupBase + 1);
+    Settle(main);
+    CHECK(GetString(HKEY_CURRENT_USER, (std::string(kTypaKey) + "\\Fonts").c_str(), "DejaVu Sans") ==
+          std::optional<std::string>("Titres"));
+    rows = ListRows(list);
+    CHECK(std::find(rows.begin(), rows.end(), "DejaVu Sans") == rows.end());
+
+    auto titres = TreeFind(tree, {"Polices installées", "Titres"});
+    REQUIRE(titres);
+    TreeSelect(tree, titres->item);
+    Settle(main);
+    CHECK(ListRows(list) == std::vector<std::string>{"DejaVu Sans"});
+
+    // And back: "Polices Windows" means no group.
+    Send(list, LB_SETSEL, TRUE, 0);
+    Command(main, kMoveToGroupBase + 0);
+    Settle(main);
+    CHECK(GetString(HKEY_CURRENT_USER, (std::string(kTypaKey) + "\\Fonts").c_str(), "DejaVu Sans") ==
+          std::optional<std::string>(""));
+    CHECK(ListCount(list) == 0);
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
 }

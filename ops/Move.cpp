@@ -1,0 +1,27 @@
+#include "ops/Move.h"
+#include "app/Messages.h"
+#include "fonts/InstalledFonts.h"
+
+namespace typa {
+
+void MoveSelectedFonts(FontCatalogue& installed, const std::vector<std::string>& selectedNames,
+                       const std::string& target)
+{
+    const std::string group = target == LoadMessage(1091) ? std::string() : target;
+    for (const std::string& name : selectedNames) {
+        int i = installed.IndexOf(name);
+        if (i >= 0) installed.Item(i)->Group = group;
+    }
+    SaveFontGroups(installed);
+}
+
+void FillGroupTargetMenu(HMENU menu, const std::vector<std::string>& captions, UINT firstId, const std::string* hidden)
+{
+    while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        if (hidden && captions[i] == *hidden) continue; // the group the fonts are in already
+        AppendMenuA(menu, MF_STRING, firstId + static_cast<UINT>(i), captions[i].c_str());
+    }
+}
+
+} // namespace typa
