@@ -11,6 +11,7 @@
 #include "platform/Shell.h"
 #include "platform/System.h"
 #include "res/Resource.h"
+#include "ui/TreeImages.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -348,6 +349,10 @@ void TfrmTYPA::CreateControls()
         SendMessageA(tree, WM_SETFONT, reinterpret_cast<WPARAM>(m_treeFont.Get()), FALSE);
         SendMessageA(tree, TVM_SETINDENT, 19, 0);
     }
+    m_ilInstalledGroup.Reset(CreateInstalledGroupImages());
+    m_ilAvailableGroup.Reset(CreateAvailableGroupImages());
+    SendMessageA(m_twInstalledGroup, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_ilInstalledGroup.Get()));
+    SendMessageA(m_twAvailableGroup, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_ilAvailableGroup.Get()));
 
     m_splitterLeft = make(0, kSplitBarClass, "", 0, SplitterLeft);
     m_splitterRight = make(0, kSplitBarClass, "", 0, SplitterRight);

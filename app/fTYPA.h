@@ -99,7 +99,6 @@ private:
     void mnuHelpAboutClick();
 
     // Trees (their nodes carry TTreeViewProps records).
-    void CreateImageLists();
     void BuildInstalledRoot();
     void BuildGroupNodes();
     void BuildFolderRoot();
@@ -155,6 +154,7 @@ private:
     HACCEL m_accelerators = nullptr;
 
     UniqueFont m_guiFont, m_treeFont, m_logoFont;
+    UniqueImageList m_ilInstalledGroup, m_ilAvailableGroup; // outlive the trees that show them
     UniqueIcon m_taskIcon; // ImgTaskIcon: the notification-area icon
     std::unique_ptr<TSplitControl> m_splitControl;
 

@@ -1,6 +1,7 @@
 #pragma once
 // One move-only owner for every kind of Windows handle, so that nothing leaks on any path.
 #include <windows.h>
+#include <commctrl.h>
 #include <utility>
 
 namespace typa {
@@ -100,6 +101,13 @@ struct MenuTraits {
     static void Close(HMENU h) noexcept { DestroyMenu(h); }
 };
 
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static HIMAGELIST Invalid() noexcept { return nullptr; }
+    static bool IsValid(HIMAGELIST h) noexcept { return h != nullptr; }
+    static void Close(HIMAGELIST h) noexcept { ImageList_Destroy(h); }
+};
+
 using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelTraits>;
@@ -111,6 +119,7 @@ using UniqueBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueImageList = UniqueHandle<ImageListTraits>;
 
 // A device context borrowed from a window with GetDC/GetDCEx, given back on every path.
 class WindowDc {
