@@ -362,6 +362,8 @@ void TfrmTYPA::CreateControls()
                             LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
     m_lbAvailableFonts = make(WS_EX_CLIENTEDGE, "LISTBOX", "", listStyle, lbAvailableFonts);
     m_lbInstalledFonts = make(WS_EX_CLIENTEDGE, "LISTBOX", "", listStyle, lbInstalledFonts);
+    for (HWND list : {m_lbAvailableFonts, m_lbInstalledFonts})
+        SetWindowSubclass(list, FontListProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
     for (int i = 0; i < 9; ++i)
         m_buttons[i] = make(0, "BUTTON", kButtons[i].caption, WS_TABSTOP | BS_PUSHBUTTON, kButtons[i].id);

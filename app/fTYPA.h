@@ -115,6 +115,9 @@ private:
     void RebuildGroupMenus();
     void MoveToGroupClick(int index);
     void btFontMoveClick();
+    static LRESULT CALLBACK FontListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    bool lbFontsKeyDown(HWND list, UINT key); // true: the key is swallowed
+    void lbFontsMouseUp(HWND list, int x, int y);
     // Rows of a font list with the item of each; `rows` must be in display order.
     void PutRows(HWND list, const std::vector<TToShowItem*>& rows, int topRow);
     TToShowItem* RowItem(HWND list, int row) const;

@@ -3,6 +3,7 @@
 #include "app/fTYPA.h"
 
 #include "app/Application.h"
+#include "app/ExceptionGuard.h"
 #include "app/ErrorBox.h"
 #include "app/Messages.h"
 #include "app/Scale.h"
@@ -16,6 +17,8 @@
 #include "ui/FontList.h"
 #include "ui/StatusText.h"
 #include "ops/Move.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 #include <unordered_map>
@@ -441,6 +444,43 @@ void TfrmTYPA::MoveToGroupClick(int index)
             if (TToShowItem* item = RowItem(m_lbInstalledFonts, row)) names.push_back(item->Name);
     MoveSelectedFonts(InstalledCatalogue, names, m_groupTargets[index]);
     FillInstalledList(false);
+}
+
+LRESULT CALLBACK TfrmTYPA::FontListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self)
+{
+    auto* form = reinterpret_cast<TfrmTYPA*>(self);
+    return Guarded<LRESULT>(0, [&]() -> LRESULT {
+        if (msg == WM_KEYDOWN && form->lbFontsKeyDown(list, static_cast<UINT>(wp))) return 0;
+        LRESULT result = DefSubclassProc(list, msg, wp, lp);
+        if (msg == WM_RBUTTONUP) form->lbFontsMouseUp(list, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        return result;
+    });
+}
+
+bool TfrmTYPA::lbFontsKeyDown(HWND list, UINT key)
+{
+    const int count = ListCount(list);
+    const bool oneSelected = SendMessageA(list, LB_GETSELCOUNT, 0, 0) == 1;
+    // The single selected row at an end of the list stays where it is.
+    if (key == VK_DOWN && oneSelected && count > 0 && RowSelected(list, count - 1)) return true;
+    if (key == VK_UP && oneSelected && count > 0 && RowSelected(list, 0)) return true;
+    if (key == VK_END && count > 0) SendMessageA(list, LB_SETTOPINDEX, count - 1, 0);
+    return false;
+}
+
+void TfrmTYPA::lbFontsMouseUp(HWND list, int x, int y)
+{
+    SetFocusSide(list);
+    LRESULT hit = SendMessageA(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+    const int row = LOWORD(hit);
+    if (HIWORD(hit) != 0 || row >= ListCount(list)) return; // below the last row: nothing changes
+    if (SendMessageA(list, LB_GETSELCOUNT, 0, 0) == 1) {
+        ScopedNoRedraw noRedraw(list);
+        SendMessageA(list, LB_SETSEL, FALSE, -1);
+    }
+    if (!RowSelected(list, row)) SendMessageA(list, LB_SETSEL, TRUE, row);
+    UpdateStatus();
+    RebuildGroupMenus();
 }
 
 void TfrmTYPA::btFontMoveClick()

@@ -169,3 +169,33 @@ TEST_CASE("With only the name shown, a row is the font's own height plus 7 pixel
     CHECK(ListItemHeight(available, row) == tm.tmHeight + 7);
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
 }
+
+TEST_CASE("Right clicks move or extend the selection")
+{
+    ScanFolder folder("scan-clicks", false);
+    ResetSettings(folder.path);
+    SetDword(HKEY_CURRENT_USER, kTypaKey, "FontOptions", 1); // short rows: many fit
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    HWND list = ChildById(main, lbAvailableFonts);
+    REQUIRE(ListCount(list) >= 6);
+    auto rowPoint = [&](int row) {
+        auto r = ListItemRect(list, row);
+        REQUIRE(r);
+        return POINT{r->left + 10, (r->top + r->bottom) / 2};
+    };
+
+    ClickAt(list, rowPoint(0));
+    Settle(main);
+    CHECK(ListSelection(list) == std::vector<int>{0});
+    RightClickAt(list, rowPoint(2)); // one row selected: the selection moves
+    Settle(main);
+    CHECK(ListSelection(list) == std::vector<int>{2});
+    Send(list, LB_SETSEL, TRUE, 3);
+    RightClickAt(list, rowPoint(5)); // two or more: the clicked row joins them
+    Settle(main);
+    CHECK(ListSelection(list) == std::vector<int>{2, 3, 5});
+
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+}
