@@ -10,6 +10,7 @@
 #include "platform/FileInfo.h"
 #include "platform/System.h"
 #include "res/Resource.h"
+#include "ui/ThreadWindows.h"
 
 #include <algorithm>
 
@@ -20,25 +21,6 @@ namespace {
 constexpr int kClientWidth = 438;
 constexpr int kClientHeight = 237;
 constexpr int kMargin = 8;
-
-struct DisableContext {
-    HWND except;
-    std::vector<HWND>* list;
-};
-
-BOOL CALLBACK DisableOne(HWND w, LPARAM lp) noexcept
-{
-    auto* ctx = reinterpret_cast<DisableContext*>(lp);
-    if (w != ctx->except && IsWindowVisible(w) && IsWindowEnabled(w)) {
-        try {
-            ctx->list->push_back(w);
-        } catch (...) {
-            return TRUE; // out of memory: better left enabled than lost for good
-        }
-        EnableWindow(w, FALSE);
-    }
-    return TRUE;
-}
 
 } // namespace
 
@@ -215,9 +197,7 @@ void TdlgAbout::Execute()
     m_modal = true;
     ShowWindow(m_dlg, SW_SHOW);
     SetForegroundWindow(m_dlg);
-    m_disabled.clear();
-    DisableContext ctx{m_dlg, &m_disabled};
-    EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&ctx));
+    m_disabled = DisableThreadWindows(m_dlg);
     EnableWindow(m_dlg, TRUE);
 
     MSG msg;
@@ -249,8 +229,7 @@ void TdlgAbout::Close()
 
 void TdlgAbout::EnableAgain() noexcept
 {
-    for (HWND w : m_disabled)
-        if (IsWindow(w)) EnableWindow(w, TRUE);
+    EnableWindowsAgain(m_disabled);
     m_disabled.clear();
 }
 

@@ -1,5 +1,6 @@
 // The progress dialog, laid out in code at creation, and the run state every long loop shares.
 #include "ui/DlgProgress.h"
+#include "ui/ThreadWindows.h"
 
 #include "app/ErrorBox.h"
 #include "app/ExceptionGuard.h"
@@ -48,25 +49,6 @@ ProgressState& State() noexcept
 {
     static ProgressState state;
     return state;
-}
-
-struct DisableContext {
-    HWND except;
-    const TDlgProgress* by;
-};
-
-BOOL CALLBACK DisableOne(HWND w, LPARAM lp) noexcept
-{
-    auto* ctx = reinterpret_cast<DisableContext*>(lp);
-    if (w != ctx->except && IsWindowVisible(w) && IsWindowEnabled(w)) {
-        try {
-            State().disabled.push_back({ctx->by, w});
-        } catch (...) {
-            return TRUE; // out of memory: better left enabled than lost for good
-        }
-        EnableWindow(w, FALSE);
-    }
-    return TRUE;
 }
 
 void RunPendingMessages(HWND dlg)
@@ -243,8 +225,12 @@ void ProgressOpen(TDlgProgress& d, const char* caption, const std::string& text,
 
     ShowWindow(d.m_dlg, SW_SHOW);
     UpdateWindow(d.m_dlg);
-    DisableContext ctx{d.m_dlg, &d};
-    EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&ctx));
+    const std::vector<HWND> disabled = DisableThreadWindows(d.m_dlg);
+    try {
+        for (HWND w : disabled) State().disabled.push_back({&d, w});
+    } catch (...) {
+        EnableWindowsAgain(disabled); // out of memory: better left enabled than lost for good
+    }
     EnableWindow(d.m_dlg, TRUE);
 }
 
