@@ -11,6 +11,7 @@
 #include "platform/Shell.h"
 #include "platform/System.h"
 #include "res/Resource.h"
+#include "ui/DlgOptions.h"
 #include "ui/TreeImages.h"
 
 #include <commctrl.h>
@@ -667,6 +668,7 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
     case mnuFontTaskbar:
     case btTaskbar: mnuFontTaskbarClick(); break;
     case mnuViewStatusbar: mnuViewStatusbarClick(); break;
+    case mnuViewOptions: mnuViewOptionsClick(); break;
     case mnuHelpTopic: mnuHelpTopicClick(); break;
     default:
         if (id >= kMoveToGroupBase && id < kMoveToGroupBase + kMaxGroupTargets) MoveToGroupClick(id - kMoveToGroupBase);
@@ -692,6 +694,15 @@ void TfrmTYPA::mnuViewStatusbarClick()
     m_panelInstalledHeight += visible ? -h : h;
     m_panelAvailableHeight += visible ? -h : h;
     SetStatusBarVisible(visible);
+}
+
+void TfrmTYPA::mnuViewOptionsClick()
+{
+    TdlgOptions dlg({SampleText, StatusOptions, FontOptions,
+                     [this] { return (GetMenuState(m_menu, mnuViewStatusbar, MF_BYCOMMAND) & MF_CHECKED) != 0; },
+                     [this] { mnuViewStatusbarClick(); }, m_wnd});
+    dlg.Execute(m_wnd);
+    UpdateStatus();
 }
 
 void TfrmTYPA::mnuHelpTopicClick() { WinHelpA(m_wnd, App().helpFile.c_str(), HELP_CONTENTS, 0); }

@@ -126,6 +126,7 @@ private:
     void mnuFontExitClick();
     void mnuFontTaskbarClick();
     void mnuViewStatusbarClick();
+    void mnuViewOptionsClick();
     void mnuHelpTopicClick();
 
     void AddTrayIcon();

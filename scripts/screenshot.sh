@@ -3,6 +3,8 @@
 #   scripts/screenshot.sh OUT.png [seconds to wait after the window appears, default 3]
 # Runs build/bin/TYPA.EXE (TYPA_EXE overrides) in the display prefix build/wineprefix-display,
 # whose font folder is the demo folder. Prints the PNG's path.
+# TYPA_SHOT_ACTIONS, when set, is a bash snippet run after the wait and before the picture is taken
+# (xdotool clicks and keys on $DISPLAY, e.g. to open a menu or a dialog first).
 set -euo pipefail
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/wine-prefix.sh"
@@ -60,5 +62,8 @@ if ! timeout "$window_timeout" xdotool search --sync --onlyvisible --name "^$tit
   exit 1
 fi
 sleep "$settle"    # let it paint
+if [[ -n ${TYPA_SHOT_ACTIONS:-} ]]; then
+  eval "$TYPA_SHOT_ACTIONS"
+fi
 import -display "$DISPLAY" -window root "$out"
 echo "$out"

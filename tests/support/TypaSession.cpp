@@ -33,17 +33,21 @@ HWND StartAndWait(Process& typa, DWORD timeoutMs)
         return main && IsVisible(main);
     }, timeoutMs, 50);
     if (!main || !IsVisible(main)) return nullptr;
-    // The lists are filled after the window shows. A folder scan lets messages through while its
-    // progress dialog is up, so an idle loop alone is no sign of the end: the window must also
-    // take input again (a progress disables it) with no dialog of the program left on screen.
+    // The lists are filled after the window shows.
+    return WaitUntilQuiet(typa, main, timeoutMs) ? main : nullptr;
+}
+
+bool WaitUntilQuiet(Process& typa, HWND main, DWORD timeoutMs)
+{
+    // A long operation lets messages through while its progress dialog is up, so an idle loop
+    // alone is no sign of the end.
     auto finished = [&] {
         if (!typa.WaitForIdle(timeoutMs) || !IsEnabled(main)) return false;
         for (HWND w : TopLevelWindows(typa.Pid()))
             if (w != main && IsVisible(w) && ClassName(w) == "#32770") return false;
         return true;
     };
-    bool done = WaitUntil([&] { return finished() && (Sleep(200), finished()); }, timeoutMs, 100);
-    return done ? main : nullptr;
+    return WaitUntil([&] { return finished() && (Sleep(200), finished()); }, timeoutMs, 100);
 }
 
 std::optional<DWORD> QuitByButton(Process& typa, HWND main)

@@ -21,6 +21,11 @@ void ResetSettings(const std::string& fontPath);
 // Returns the main window, nullptr when it did not come.
 HWND StartAndWait(Process& typa, DWORD timeoutMs = 180000);
 
+// Waits until the program has finished what it was doing: its loop idle, the main window taking
+// input again (a progress disables it) and no dialog of the program left on screen. False when
+// that does not come within timeoutMs.
+bool WaitUntilQuiet(Process& typa, HWND main, DWORD timeoutMs = 180000);
+
 // "&Quitter" (the button), then the exit code.
 std::optional<DWORD> QuitByButton(Process& typa, HWND main);
 
