@@ -11,6 +11,7 @@
 #include "platform/Shell.h"
 #include "platform/System.h"
 #include "res/Resource.h"
+#include "tray/TrayIcon.h"
 #include "ui/DlgOptions.h"
 #include "ui/TreeImages.h"
 
@@ -24,7 +25,6 @@ constexpr const char* kMainClass = "TfrmTYPA";
 constexpr const char* kPanelClass = "TypaPanel";
 constexpr const char* kSplitBarClass = "TSplitBar";
 constexpr const char* kToolbarClass = "TypaToolbar";
-constexpr UINT kTrayIconId = 1;
 
 // Buttons of the middle column, in layout order.
 struct ButtonDef {
@@ -211,6 +211,12 @@ LRESULT TfrmTYPA::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_TRAYCALLBACK: OnTrayCallback(lp); return 0;
     case WM_SHOWREQUEST: ShowMainWindow(); return 0;
+    case WM_TIMER:
+        if (wp == kTimer1Id && m_tray) {
+            m_tray->Timer1Timer();
+            return 0;
+        }
+        break;
     case WM_APP: OnPaintToolbar(reinterpret_cast<HWND>(wp)); return 0;
     case WM_CTLCOLORSTATIC:
         // Group-box captions sit on the window colour of the dialog face.
@@ -281,6 +287,11 @@ bool TfrmTYPA::FormCreate()
     });
     m_splitControl = std::make_unique<TSplitControl>(m_wnd);
     m_about.Create(m_wnd);
+    m_tray = std::make_unique<TTrayIcon>(
+        m_wnd, TTrayIcon::Commands{[this] { ShowMainWindow(); }, [this] { mnuFontExitClick(); },
+                                   [this] { mnuHelpAboutClick(); }});
+    // Hints of the tray menu's items reach the status bar like those of the main menu.
+    TPopupMenuQS::HintChanged = [this](const std::string& hint) { ShowHint(hint.empty() ? m_ownHint : hint); };
 
     BuildInstalledRoot();
     BuildFolderRoot();
@@ -727,37 +738,36 @@ void TfrmTYPA::FormCloseQuery()
 
 void TfrmTYPA::AddTrayIcon()
 {
-    shell::AddNotifyIcon(m_wnd, kTrayIconId, WM_TRAYCALLBACK, m_taskIcon.Get(), LoadMessage(100));
+    typa::AddTrayIcon(m_wnd, m_taskIcon.Get());
     TrayIconShown = true;
 }
 
 void TfrmTYPA::RemoveTrayIcon()
 {
-    shell::DeleteNotifyIcon(m_wnd, kTrayIconId);
+    typa::RemoveTrayIcon(m_wnd);
     TrayIconShown = false;
 }
 
-void TfrmTYPA::HideMainWindow()
-{
-    if (App().appWindow) ShowWindow(App().appWindow, SW_HIDE);
-    ShowWindow(m_wnd, SW_HIDE);
-}
+void TfrmTYPA::HideMainWindow() { typa::HideMainWindow(m_wnd); }
 
 void TfrmTYPA::ShowMainWindow()
 {
-    ShowWindow(m_wnd, IsIconic(m_wnd) ? SW_RESTORE : SW_SHOW);
-    SetForegroundWindow(m_wnd);
+    // The about box may be up alone, opened from the tray menu: the window replaces it.
+    if (m_about.IsVisible()) m_about.Close();
+    typa::ShowMainWindow(m_wnd);
     if (TrayIconShown) RemoveTrayIcon();
 }
 
 void TfrmTYPA::OnTrayCallback(LPARAM mouseMessage)
 {
-    if (mouseMessage == WM_LBUTTONDBLCLK && !IsWindowVisible(m_wnd)) ShowMainWindow();
+    if (m_tray) m_tray->OnCallback(mouseMessage);
 }
 
 void TfrmTYPA::FormDestroy()
 {
     if (TrayIconShown) RemoveTrayIcon();
+    KillTimer(m_wnd, kTimer1Id);
+    TPopupMenuQS::HintChanged = nullptr;
     UnloadPreviewResources();
 
     if (m_created) {

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "fonts/Catalogue.h"
 #include "groups/GroupStore.h"
+#include "tray/TrayIcon.h"
 #include "platform/Handles.h"
 #include "ui/DlgAbout.h"
 #include "ui/Layout.h"
@@ -161,6 +162,7 @@ private:
     UniqueImageList m_ilInstalledGroup, m_ilAvailableGroup; // outlive the trees that show them
     UniqueIcon m_taskIcon; // ImgTaskIcon: the notification-area icon
     std::unique_ptr<TSplitControl> m_splitControl;
+    std::unique_ptr<TTrayIcon> m_tray; // the icon's mouse protocol, Timer1 and pmQSTaskBar
 
     bool m_toolbarVisible = false, m_statusBarVisible = false, m_hintsOn = false;
     int m_panelAvailableHeight = settings::kTreeHeightDefault; // PanelAvailable

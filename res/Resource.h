@@ -20,6 +20,11 @@
 #define mnuHelpTopic 1090
 #define mnuHelpAbout 1091
 
+// Items of the notification icon's menu pmQSTaskBar.
+#define mnupmShow 4001
+#define mnupmExit 4002
+#define mnupmInfo 4003
+
 // Main window controls.
 #define idToolbar 2001
 #define idStatusBar 2002
