@@ -713,7 +713,7 @@ void TfrmTYPA::mnuViewOptionsClick()
                      [this] { return (GetMenuState(m_menu, mnuViewStatusbar, MF_BYCOMMAND) & MF_CHECKED) != 0; },
                      [this] { mnuViewStatusbarClick(); }, m_wnd});
     dlg.Execute(m_wnd);
-    UpdateStatus();
+    if (m_wnd) UpdateStatus(); // a log-off while the dialog was up ends the window with it
 }
 
 void TfrmTYPA::mnuHelpTopicClick() { WinHelpA(m_wnd, App().helpFile.c_str(), HELP_CONTENTS, 0); }

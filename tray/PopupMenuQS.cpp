@@ -160,9 +160,12 @@ LRESULT TPopupMenuQS::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_MENUSELECT: {
         const UINT item = LOWORD(wp), flags = HIWORD(wp);
         const HMENU menu = reinterpret_cast<HMENU>(lp);
-        if (flags == 0xFFFF && !menu) {
+        if (flags == 0xFFFF && !menu) { // a menu closed: every menu of this kind hears of it
             const std::vector<TPopupMenuQS*> menus = s.menus;
-            for (TPopupMenuQS* m : menus) m->FireHide();
+            for (TPopupMenuQS* m : menus) {
+                m->m_hidePending = false;
+                if (m->OnHide) m->OnHide();
+            }
         }
         for (TPopupMenuQS* m : s.menus) {
             if (const TMenuItemQS* found = m->Selected(item, flags, menu)) {

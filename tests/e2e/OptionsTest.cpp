@@ -246,5 +246,12 @@ TEST_CASE("Sample text: stored only when changed, 100 characters, Enter is OK, a
     CHECK(GetString(HKEY_CURRENT_USER, kTypaKey, "SampleText") ==
           std::optional<std::string>("Première ligneSeconde ligne\r\n"));
 
-    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+    // A log-off while the dialog is up ends the program cleanly; the dialog's changes are lost.
+    dlg = OpenOptions(typa, main);
+    REQUIRE(dlg);
+    ClickAndSettle(dlg, TdlgOptions::pbNoneFont);
+    Post(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    CHECK(typa.WaitForExit(60000) == std::optional<DWORD>(0));
+    CHECK(GetDword(HKEY_CURRENT_USER, kTypaKey, "FontOptions") == std::optional<DWORD>(31));
+    CHECK(GetDword(HKEY_CURRENT_USER, kTypaKey, "AppTools") == std::optional<DWORD>(31));
 }
