@@ -15,7 +15,9 @@ bool WriteOptionSet(const char* name, OptionSet v) { return reg::WriteInteger(HK
 
 } // namespace
 
-std::string ReadFontPath() { return reg::ReadString(HKEY_LOCAL_MACHINE, kProgramKey, "FontPath", ""); }
+// Read only: the installation writes it, and a user without administrator rights may not open
+// the machine's key for writing.
+std::string ReadFontPath() { return reg::ReadStringReadOnly(HKEY_LOCAL_MACHINE, kProgramKey, "FontPath", ""); }
 
 std::string ReadSampleText(const std::string& def)
 {

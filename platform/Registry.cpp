@@ -305,6 +305,19 @@ bool KeyExists(HKEY root, const std::string& key)
     return false;
 }
 
+std::string ReadStringReadOnly(HKEY root, const std::string& key, const std::string& name, const std::string& def)
+{
+    UniqueKey k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, k.Put()) != ERROR_SUCCESS) {
+        k.Release();
+        return def;
+    }
+    DWORD type = 0;
+    std::vector<BYTE> bytes;
+    if (!QueryRaw(k.Get(), name, type, bytes) || !IsStringType(type)) return def;
+    return BytesToString(bytes);
+}
+
 bool CopyKey(HKEY root, const std::string& from, const std::string& to)
 {
     if (from.empty() || to.empty() || SameOrInside(to, from)) return false;

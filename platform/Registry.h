@@ -47,6 +47,10 @@ bool ValueExists(HKEY root, const std::string& key, const std::string& name);
 // True when the key exists and can be opened for reading.
 bool KeyExists(HKEY root, const std::string& key);
 
+// A string value read through a read-only opening of its key, as ReadString otherwise: for the
+// machine's settings, which a user without administrator rights may read but not write.
+std::string ReadStringReadOnly(HKEY root, const std::string& key, const std::string& name, const std::string& def);
+
 // Copies every value (its type and bytes as stored) and every subkey, to any depth, of `from`
 // into `to`, creating `to` when missing. True when all of it was copied. False without touching
 // anything when `from` does not exist or `to` is `from` itself or lies inside it; on a failure

@@ -80,6 +80,7 @@ TEST_CASE("FontPath comes from the machine hive only")
 {
     reg::DeleteKey(HKEY_LOCAL_MACHINE, kProgramKey);
     CHECK(ReadFontPath() == "");
+    CHECK_FALSE(reg::KeyExists(HKEY_LOCAL_MACHINE, kProgramKey)); // read only: nothing created
     reg::WriteString(HKEY_CURRENT_USER, kProgramKey, "FontPath", "C:\\Utilisateur");
     CHECK(ReadFontPath() == "");
     reg::WriteString(HKEY_LOCAL_MACHINE, kProgramKey, "FontPath", "C:\\Polices");
