@@ -28,8 +28,10 @@ HWND StartAndWait(Process& typa, DWORD timeoutMs)
 {
     if (!typa.StartTypa()) return nullptr;
     HWND main = nullptr;
+    // By class alone: reading the caption sends a message, which waits while the start-up
+    // loads the installed fonts without taking messages, longer than a driver call waits.
     WaitUntil([&] {
-        main = FindTopLevel(typa.Pid(), "TfrmTYPA", "Typarium");
+        main = FindTopLevel(typa.Pid(), "TfrmTYPA", nullptr);
         return main && IsVisible(main);
     }, timeoutMs, 50);
     if (!main || !IsVisible(main)) return nullptr;

@@ -1,0 +1,178 @@
+// TYPA.HLP as the program calls it: every help context the program passes to WinHelpA opens its
+// own topic in the help viewer, without the viewer stopping to ask where the topic is; F1 in
+// the main window opens the contents, and the help goes away when the program ends.
+#include "support/TypaSession.h"
+#include "app/MenuInfo.h"
+#include "res/Resource.h"
+#include "ui/DlgWarning.h"
+#include <doctest/doctest.h>
+
+#include <map>
+#include <set>
+
+using namespace typa;
+using namespace typa::e2e;
+
+namespace {
+
+constexpr int kHelpTextId = 0x701; // the viewer's rich-edit page
+
+// Help contexts of the dialogs: print, options, and the warning.
+const int kDialogContexts[] = {1000, 1010, static_cast<int>(TDlgWarning::kHelpContext)};
+
+// Title of the topic each context must open.
+const std::map<int, std::string> kTopicTitles = {
+    {1, "Le menu Police"},
+    {10, "Supprimer"},
+    {11, "Installer vers"},
+    {12, "Déplacer vers"},
+    {13, "Sélectionner tout"},
+    {15, "Groupe"},
+    {150, "Nouveau groupe"},
+    {151, "Supprimer le groupe"},
+    {152, "Renommer le groupe"},
+    {16, "Imprimer"},
+    {17, "Quitter"},
+    {2, "Le menu Affichage"},
+    {21, "Barre d'état"},
+    {22, "Mettre à jour"},
+    {23, "Options"},
+    {9, "Le menu ?"},
+    {90, "Rubriques d'aide"},
+    {91, "A propos de"},
+    {1000, "Imprimer les polices"},
+    {1010, "Options"},
+    {1030, "Avertissement"},
+};
+
+// Every context number the program passes to WinHelpA.
+std::set<int> ProgramContexts()
+{
+    std::set<int> numbers;
+    for (int id = 1; id < 0x10000; ++id)
+        if (int c = MainMenuCommandInfo(id).helpContext) numbers.insert(c);
+    for (int top = 0; top < 16; ++top)
+        for (int sub = -1; sub < 32; ++sub)
+            if (int c = MainMenuPopupInfo(top, sub).helpContext) numbers.insert(c);
+    for (int c : kDialogContexts) numbers.insert(c);
+    return numbers;
+}
+
+HWND HelpWindow() { return FindWindowA("MS_WINHELP", nullptr); }
+
+// The topic shown: its first line is the topic's title ("2.1 : Installer vers").
+std::string ShownTitle(HWND help)
+{
+    std::string text = Text(GetDlgItem(help, kHelpTextId));
+    std::string first = text.substr(0, text.find_first_of("\r\n"));
+    size_t colon = first.find(" : ");
+    return colon == std::string::npos ? first : first.substr(colon + 3);
+}
+
+// Any window of the help viewer's process besides its main window: a question, an error box,
+// a file dialog. The viewer must never need one.
+std::vector<std::string> ViewerBoxes(HWND help)
+{
+    std::vector<std::string> boxes;
+    DWORD pid = WindowPid(help);
+    for (HWND w : TopLevelWindows(pid))
+        if (w != help && IsVisible(w)) {
+            char title[256] = {}; // the window's own text, read without a message
+            GetWindowTextA(w, title, sizeof title);
+            boxes.push_back(ClassName(w) + " \"" + title + "\"");
+        }
+    return boxes;
+}
+
+void QuitHelp(const std::string& file)
+{
+    if (!HelpWindow()) return;
+    WinHelpA(nullptr, file.c_str(), HELP_QUIT, 0);
+    WaitUntil([] { return HelpWindow() == nullptr; }, 30000, 50);
+}
+
+// A plain window of this process that owns the help calls, as a program's window would.
+struct Owner {
+    HWND wnd = CreateWindowExA(0, "STATIC", "HelpFileTest", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    ~Owner() { DestroyWindow(wnd); }
+};
+
+// The viewer is started by the first call; under emulation it may not be up before WinHelpA
+// stops looking for it, and then the call reports failure. Later calls find it.
+bool OpenContext(HWND owner, const std::string& file, int context)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (WinHelpA(owner, file.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context))) return true;
+        WaitUntil([] { return HelpWindow() != nullptr; }, 30000, 50);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_CASE("Every help context of the program opens its own topic, never a question")
+{
+    const std::string file = BesideExe("TYPA.HLP");
+    REQUIRE(GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES);
+    QuitHelp(file);
+    Owner owner;
+
+    std::set<int> contexts = ProgramContexts();
+    CHECK(contexts.size() >= 21);
+    for (int context : contexts) {
+        CAPTURE(context);
+        auto expected = kTopicTitles.find(context);
+        REQUIRE_MESSAGE(expected != kTopicTitles.end(), "the program uses a context without a topic here");
+        CHECK(OpenContext(owner.wnd, file, context));
+        HWND help = nullptr;
+        std::string shown;
+        WaitUntil([&] {
+            help = HelpWindow();
+            shown = help ? ShownTitle(help) : "";
+            return shown == expected->second;
+        }, 30000, 50);
+        CHECK(shown == expected->second);
+        if (help) CHECK(ViewerBoxes(help).empty());
+    }
+    QuitHelp(file);
+    CHECK(HelpWindow() == nullptr);
+}
+
+TEST_CASE("F1 in the main window opens the contents; quitting the program closes the help")
+{
+    const std::string file = BesideExe("TYPA.HLP");
+    QuitHelp(file);
+    ResetSettings(EmptyFontFolder());
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+
+    // The first call starts the viewer; under emulation it may come up after the program's
+    // WinHelpA has stopped waiting for it, and then only the next F1 shows the page.
+    std::string shown;
+    auto contentsShown = [&] {
+        HWND help = HelpWindow();
+        try {
+            shown = help ? ShownTitle(help) : "";
+        } catch (const DriverError&) { // busy starting
+            return false;
+        }
+        return shown == "Aide de Typarium";
+    };
+    bool opened = false;
+    for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
+        Key(main, VK_F1);
+        opened = WaitUntil(contentsShown, 40000, 250);
+    }
+    CHECK(opened);
+    CHECK(shown == "Aide de Typarium"); // the contents page, under the help's title
+    if (HWND help = HelpWindow()) {
+        CHECK(WindowPid(help) != typa.Pid());
+        CHECK(ViewerBoxes(help).empty());
+    }
+
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+    CHECK(WaitUntil([] { return HelpWindow() == nullptr; }, 30000, 50));
+    QuitHelp(file);
+}
