@@ -4,6 +4,7 @@
 #include "support/TypaSession.h"
 #include "app/MenuInfo.h"
 #include "res/Resource.h"
+#include "ui/DlgOptions.h"
 #include "ui/DlgWarning.h"
 #include <doctest/doctest.h>
 
@@ -18,7 +19,8 @@ namespace {
 constexpr int kHelpTextId = 0x701; // the viewer's rich-edit page
 
 // Help contexts of the dialogs: print, options, and the warning.
-const int kDialogContexts[] = {1000, 1010, static_cast<int>(TDlgWarning::kHelpContext)};
+const int kDialogContexts[] = {1000, static_cast<int>(TdlgOptions::kHelpContext),
+                                static_cast<int>(TDlgWarning::kHelpContext)};
 
 // Title of the topic each context must open.
 const std::map<int, std::string> kTopicTitles = {
