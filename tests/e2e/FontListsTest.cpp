@@ -152,21 +152,10 @@ TEST_CASE("With only the name shown, a row is the font's own height plus 7 pixel
     // Measure the same face the same way, with its file loaded as the program loads it.
     const std::string file = folder.path + "\\Hack-Regular.TTF";
     REQUIRE(AddFontResourceA(file.c_str()) > 0);
-    HDC dc = GetDC(nullptr);
-    LOGFONTA lf{};
-    lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, "Hack Regular", LF_FACESIZE);
-    HFONT font = CreateFontIndirectA(&lf);
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
+    const int height = RowFontHeight("Hack Regular");
     RemoveFontResourceA(file.c_str());
 
-    CHECK(ListItemHeight(available, row) == tm.tmHeight + 7);
+    CHECK(ListItemHeight(available, row) == height + 7);
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
 }
 

@@ -44,25 +44,6 @@ const int kStatusFields[] = {TdlgOptions::cbNoFonts, TdlgOptions::cbNoMarkedFont
 const int kFontBoxes[] = {TdlgOptions::cbFontname, TdlgOptions::cbFontnameSystem, TdlgOptions::cbFilename,
                           TdlgOptions::cbChars, TdlgOptions::cbSample};
 
-// Height of a row that shows only the name in its own face: the face at 12 point, 7 pixels more.
-int NameOnlyRowHeight(const std::string& face)
-{
-    HDC dc = GetDC(nullptr);
-    LOGFONTA lf{};
-    lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);
-    HFONT font = CreateFontIndirectA(&lf);
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
-    return tm.tmHeight + 7;
-}
-
 bool PutOnClipboard(const std::string& text)
 {
     if (!OpenClipboard(nullptr)) return false;
@@ -182,11 +163,11 @@ TEST_CASE("Font rows group: one box always stays checked; Un&e then OK shows onl
     // Both lists were rebuilt with the new rows: the name in its own face and nothing else.
     REQUIRE(ListCount(installed) == rows);
     CHECK(ListText(installed, 0) == first);
-    const int nameOnly = ListItemHeight(installed, 0);
-    CHECK(nameOnly < fullHeight);
+    // Only the name in its own face: that face's height and 7 pixels of margins and lines.
+    CHECK(ListItemHeight(installed, 0) < fullHeight);
     for (int row : {0, 1, rows / 2, rows - 1}) {
         INFO("row " << row << ": " << ListText(installed, row));
-        CHECK(ListItemHeight(installed, row) == NameOnlyRowHeight(ListText(installed, row).substr(0, 31)));
+        CHECK(ListItemHeight(installed, row) == RowFontHeight(ListText(installed, row).substr(0, 31)) + 7);
     }
 
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));

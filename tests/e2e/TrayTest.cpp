@@ -170,6 +170,13 @@ bool NoMenuFollows(const Process& typa, HWND main)
 
 int Height(const RECT& r) { return r.bottom - r.top; }
 
+// The close box: the window goes, the one icon comes.
+bool CloseToTray(HWND main, FakeNotificationArea& tray)
+{
+    Close(main);
+    return WaitUntil([&] { return !IsVisible(main) && tray.Icons() == 1; });
+}
+
 } // namespace
 
 TEST_CASE("The close box hides the window into one icon; a double click, a second start, a log-off")
@@ -222,8 +229,7 @@ TEST_CASE("The close box hides the window into one icon; a double click, a secon
     CHECK(WaitUntil([&] { return tray.Icons() == 0; }));
 
     // Hidden, then the user logs off: the program ends cleanly, without its icon, settings saved.
-    Close(main);
-    REQUIRE(WaitUntil([&] { return !IsVisible(main) && tray.Icons() == 1; }));
+    REQUIRE(CloseToTray(main, tray));
     CHECK(Send(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) == TRUE);
     Post(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     CHECK(typa.WaitForExit(60000) == std::optional<DWORD>(0));
@@ -239,8 +245,7 @@ TEST_CASE("A click opens the icon's menu; its commands show the window, the abou
     Process typa;
     HWND main = StartAndWait(typa);
     REQUIRE(main);
-    Close(main);
-    REQUIRE(WaitUntil([&] { return !IsVisible(main) && tray.Icons() == 1; }));
+    REQUIRE(CloseToTray(main, tray));
 
     // A left click: the menu, after Timer1.
     Mouse(main, {WM_LBUTTONDOWN, WM_LBUTTONUP});
@@ -274,8 +279,7 @@ TEST_CASE("A click opens the icon's menu; its commands show the window, the abou
     CHECK(IsEnabled(main));
 
     // "&Afficher Typarium" (the bold default item) shows the window.
-    Close(main);
-    REQUIRE(WaitUntil([&] { return !IsVisible(main) && tray.Icons() == 1; }));
+    REQUIRE(CloseToTray(main, tray));
     Mouse(main, {WM_LBUTTONDOWN, WM_LBUTTONUP});
     menu = WaitForMenu(typa);
     REQUIRE(menu);

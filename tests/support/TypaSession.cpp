@@ -52,6 +52,24 @@ bool WaitUntilQuiet(Process& typa, HWND main, DWORD timeoutMs)
     return WaitUntil([&] { return finished() && (Sleep(200), finished()); }, timeoutMs, 100);
 }
 
+int RowFontHeight(const std::string& face)
+{
+    HDC dc = GetDC(nullptr);
+    LOGFONTA lf{};
+    lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    HFONT font = CreateFontIndirectA(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return tm.tmHeight;
+}
+
 std::optional<DWORD> QuitByButton(Process& typa, HWND main)
 {
     Click(ChildById(main, btExitProgram));

@@ -26,6 +26,10 @@ HWND StartAndWait(Process& typa, DWORD timeoutMs = 180000);
 // that does not come within timeoutMs.
 bool WaitUntilQuiet(Process& typa, HWND main, DWORD timeoutMs = 180000);
 
+// Text height (tmHeight) of `face` at 12 point on the screen, as the font lists measure a row's
+// own face.
+int RowFontHeight(const std::string& face);
+
 // "&Quitter" (the button), then the exit code.
 std::optional<DWORD> QuitByButton(Process& typa, HWND main);
 
