@@ -26,7 +26,11 @@ void ResetSettings(const std::string& fontPath)
 
 HWND StartAndWait(Process& typa, DWORD timeoutMs)
 {
-    if (!typa.StartTypa()) return nullptr;
+    return typa.StartTypa() ? WaitUntilStarted(typa, timeoutMs) : nullptr;
+}
+
+HWND WaitUntilStarted(Process& typa, DWORD timeoutMs)
+{
     HWND main = nullptr;
     // By class alone: reading the caption sends a message, which waits while the start-up
     // loads the installed fonts without taking messages, longer than a driver call waits.

@@ -20,6 +20,8 @@ void ResetSettings(const std::string& fontPath);
 // Starts TYPA.EXE and waits until its main window is visible and its start-up has finished.
 // Returns the main window, nullptr when it did not come.
 HWND StartAndWait(Process& typa, DWORD timeoutMs = 180000);
+// The same for a program already started (a TYPA.EXE elsewhere, an installed one).
+HWND WaitUntilStarted(Process& typa, DWORD timeoutMs = 180000);
 
 // Waits until the program has finished what it was doing: its loop idle, the main window taking
 // input again (a progress disables it) and no dialog of the program left on screen. False when
