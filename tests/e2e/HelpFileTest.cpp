@@ -141,7 +141,7 @@ TEST_CASE("Every help context of the program opens its own topic, never a questi
     CHECK(HelpWindow() == nullptr);
 }
 
-TEST_CASE("F1 in the main window opens the contents; quitting the program closes the help")
+TEST_CASE("F1 opens the contents, \"Aide\" of the options dialog its topic; quitting closes the help")
 {
     const std::string file = BesideExe("TYPA.HLP");
     QuitHelp(file);
@@ -173,6 +173,21 @@ TEST_CASE("F1 in the main window opens the contents; quitting the program closes
         CHECK(WindowPid(help) != typa.Pid());
         CHECK(ViewerBoxes(help).empty());
     }
+
+    // "Aide" in the options dialog turns the viewer to the dialog's topic; the dialog stays.
+    Command(main, mnuViewOptions);
+    auto options = WaitForDialog(typa.Pid(), "Options", 60000);
+    REQUIRE(options);
+    CHECK(Answer(*options, "Aide"));
+    CHECK(WaitUntil([&] {
+        HWND help = HelpWindow();
+        shown = help ? ShownTitle(help) : "";
+        return shown == "Options";
+    }, 40000, 250));
+    CHECK(shown == "Options");
+    CHECK(IsVisible(options->wnd));
+    CHECK(Answer(*options, "Annuler"));
+    CHECK(WaitForWindowGone(options->wnd, 30000));
 
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
     CHECK(WaitUntil([] { return HelpWindow() == nullptr; }, 30000, 50));
