@@ -674,6 +674,7 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
     case mnuGroupRename:
     case btGroupRename: mnuGroupRenameClick(); break;
     case mnuHelpAbout: mnuHelpAboutClick(); break;
+    case mnuFontPrint: mnuFontPrintClick(); break;
     case mnuFontExit:
     case btExitProgram: mnuFontExitClick(); break;
     case mnuFontTaskbar:

@@ -7,6 +7,7 @@
 #include "groups/GroupStore.h"
 #include "tray/TrayIcon.h"
 #include "platform/Handles.h"
+#include "print/Printer.h"
 #include "ui/DlgAbout.h"
 #include "ui/Layout.h"
 #include "ui/SplitControl.h"
@@ -98,6 +99,7 @@ private:
     void OnMeasureItem(MEASUREITEMSTRUCT& mis);
     void OnDrawItem(const DRAWITEMSTRUCT& dis);
     void mnuHelpAboutClick();
+    void mnuFontPrintClick();
 
     // Trees (their nodes carry TTreeViewProps records).
     void BuildInstalledRoot();
@@ -174,6 +176,7 @@ private:
     std::string m_markAllHint; // follows the select-all caption
     HWND m_lastHintWindow = nullptr;
     TdlgAbout m_about;
+    TPrinter m_printer; // the printer chosen for printing stays chosen for the whole run
     std::string OldGroupName;       // caption of the current group when an edit begins
     GroupEditReentry m_editReentry; // the end of an edit runs once, even when a box ends it again
     std::vector<std::string> m_groupTargets; // captions behind the generated install and move items

@@ -2,6 +2,7 @@
 // One move-only owner for every kind of Windows handle, so that nothing leaks on any path.
 #include <windows.h>
 #include <commctrl.h>
+#include <winspool.h>
 #include <utility>
 
 namespace typa {
@@ -108,6 +109,22 @@ struct ImageListTraits {
     static void Close(HIMAGELIST h) noexcept { ImageList_Destroy(h); }
 };
 
+// A printer opened with OpenPrinterA.
+struct PrinterTraits {
+    using Handle = HANDLE;
+    static HANDLE Invalid() noexcept { return nullptr; }
+    static bool IsValid(HANDLE h) noexcept { return h != nullptr; }
+    static void Close(HANDLE h) noexcept { ClosePrinter(h); }
+};
+
+// A global memory block (the device-mode records printers keep).
+struct GlobalTraits {
+    using Handle = HGLOBAL;
+    static HGLOBAL Invalid() noexcept { return nullptr; }
+    static bool IsValid(HGLOBAL h) noexcept { return h != nullptr; }
+    static void Close(HGLOBAL h) noexcept { GlobalFree(h); }
+};
+
 using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelTraits>;
@@ -120,6 +137,10 @@ using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;
+using UniquePrinter = UniqueHandle<PrinterTraits>;
+using UniqueGlobal = UniqueHandle<GlobalTraits>;
+// Printer device contexts are deleted like memory ones.
+using UniquePrinterDc = UniqueHandle<MemoryDcTraits>;
 
 // A device context borrowed from a window with GetDC/GetDCEx, given back on every path.
 class WindowDc {

@@ -1,0 +1,256 @@
+#include "print/PrintJob.h"
+
+#include "app/ErrorBox.h"
+#include "app/Messages.h"
+#include "fonts/NameCompare.h"
+#include "print/DlgPrint.h"
+#include "ui/DlgProgress.h"
+#include "ui/FontList.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+namespace typa {
+namespace {
+
+class WaitCursor {
+public:
+    WaitCursor() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(m_previous ? m_previous : LoadCursor(nullptr, IDC_ARROW)); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR m_previous;
+};
+
+// Whatever leaves the job before its end drops the open document: nothing half drawn is printed.
+class AbortUnlessEnded {
+public:
+    explicit AbortUnlessEnded(TPrinter& printer) : m_printer(printer) {}
+    ~AbortUnlessEnded()
+    {
+        if (m_printer.Printing()) {
+            try {
+                m_printer.Abort();
+            } catch (...) {
+            }
+        }
+    }
+    AbortUnlessEnded(const AbortUnlessEnded&) = delete;
+    AbortUnlessEnded& operator=(const AbortUnlessEnded&) = delete;
+
+private:
+    TPrinter& m_printer;
+};
+
+// The folder font's file is loaded for the time its block is measured and drawn, so that the
+// printer gets the face itself and not a substitute.
+class PrintResource {
+public:
+    explicit PrintResource(TToShowItem& item) : m_item(item), m_loaded(NeedsPreview(item))
+    {
+        if (m_loaded) LoadPreview(m_item);
+    }
+    ~PrintResource()
+    {
+        if (m_loaded) UnloadPreview(m_item);
+    }
+    PrintResource(const PrintResource&) = delete;
+    PrintResource& operator=(const PrintResource&) = delete;
+
+private:
+    TToShowItem& m_item;
+    bool m_loaded;
+};
+
+int Rows(HWND list) { return list ? static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0; }
+bool Selected(HWND list, int row) { return SendMessageA(list, LB_GETSEL, row, 0) > 0; }
+
+TToShowItem* RowItem(HWND list, int row)
+{
+    const LRESULT data = SendMessageA(list, LB_GETITEMDATA, row, 0);
+    return data == LB_ERR ? nullptr : reinterpret_cast<TToShowItem*>(data);
+}
+
+std::string RowText(HWND list, int row)
+{
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
+    if (length == LB_ERR || length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const LRESULT got = SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+    return text;
+}
+
+bool InstalledMode(PrintMode mode) { return mode != PrintMode::rbAllAvailable; }
+
+} // namespace
+
+void SortCatalogueForPrint(FontCatalogue& catalogue)
+{
+    if (catalogue.Count() == 0) return;
+    // Groups whose names differ only in case stay together, each spelling in its own run.
+    catalogue.Sort([](const TToShowItem& a, const TToShowItem& b) {
+        if (int c = CompareNames(a.Group, b.Group)) return c < 0;
+        if (int c = std::strcmp(a.Group.c_str(), b.Group.c_str())) return c < 0;
+        return CompareNames(a.Name, b.Name) < 0;
+    });
+}
+
+PrintSelection SelectFontsToPrint(const PrintJobSource& source, PrintMode mode)
+{
+    PrintSelection s;
+    if (mode == PrintMode::rbAllAvailable) {
+        const int rows = Rows(source.lbAvailableFonts);
+        s.total = rows;
+        for (int row = 0; row < rows; ++row)
+            if (TToShowItem* item = RowItem(source.lbAvailableFonts, row)) {
+                s.items.push_back(item);
+                s.names.push_back(RowText(source.lbAvailableFonts, row));
+            }
+        return s; // the footnote is never printed for folder fonts
+    }
+
+    const FontCatalogue& catalogue = *source.installedCatalogue;
+    HWND list = source.lbInstalledFonts;
+    const int rows = Rows(list);
+    auto add = [&](int index) {
+        s.items.push_back(catalogue.Item(index));
+        s.names.push_back(catalogue.Name(index));
+    };
+    switch (mode) {
+    case PrintMode::rbSelected: {
+        // The first row bearing each name decides whether the name is chosen.
+        std::unordered_map<std::string, int> firstRow;
+        for (int row = 0; row < rows; ++row) {
+            firstRow.try_emplace(NameKey(RowText(list, row)), row);
+            if (Selected(list, row)) {
+                ++s.total;
+                const TToShowItem* item = RowItem(list, row);
+                if (item && item->Family == "*") s.hasFailedFonts = true;
+            }
+        }
+        for (int i = 0; i < catalogue.Count(); ++i) {
+            auto it = firstRow.find(NameKey(catalogue.Name(i)));
+            if (it != firstRow.end() && Selected(list, it->second)) add(i);
+        }
+        break;
+    }
+    case PrintMode::rbSelectedGroup:
+        s.total = rows;
+        for (int row = 0; row < rows && !s.hasFailedFonts; ++row) {
+            const TToShowItem* item = RowItem(list, row);
+            s.hasFailedFonts = item && item->Family == "*";
+        }
+        for (int i = 0; i < catalogue.Count(); ++i) {
+            const TToShowItem* item = catalogue.Item(i);
+            if (item->Group == source.currentGroupCaption || (item->Group.empty() && !source.currentGroupHasKey)) add(i);
+        }
+        break;
+    default:
+        s.total = catalogue.Count();
+        for (int i = 0; i < catalogue.Count(); ++i) {
+            add(i);
+            if (catalogue.Item(i)->Family == "*") s.hasFailedFonts = true;
+        }
+        break;
+    }
+    return s;
+}
+
+bool PrintSampleSheets(const PrintJobSource& source, const PrintChoices& choices, TDlgProgress& progress,
+                       const std::function<void(int printed)>& afterFont)
+{
+    TPrinter& printer = *source.printer;
+    printer.Title = LoadMessage(100);
+    printer.BeginDoc();
+    AbortUnlessEnded abortGuard(printer);
+    const bool installed = InstalledMode(choices.mode);
+    if (installed && source.installedCatalogue->Count() == 0) {
+        printer.EndDoc(); // nothing to print: the page stays empty
+        return true;
+    }
+    {
+        SheetSetup setup;
+        setup.choices = choices;
+        setup.sampleText = source.sampleText;
+        setup.folderPath = source.folderPath;
+        TSampleSheet sheet(printer.Canvas(), setup);
+        sheet.Setup().LeftX = sheet.MmToDeviceX(15);
+        sheet.Setup().RightX = printer.PageWidth() - sheet.Setup().LeftX;
+        const int pageHeight = printer.PageHeight();
+
+        const bool installed = InstalledMode(choices.mode);
+        std::string group; // installed pass: the group of the current page
+        std::string headerGroup;
+        if (installed) {
+            SortCatalogueForPrint(*source.installedCatalogue);
+            if (choices.mode == PrintMode::rbAllInstalled)
+                group = source.installedCatalogue->Item(0)->Group;
+            else
+                group = source.currentGroupCaption == LoadMessage(1091) ? std::string() : source.currentGroupCaption;
+            headerGroup = group;
+        } else {
+            headerGroup = LoadMessage(1260);
+        }
+        const PrintSelection selection = SelectFontsToPrint(source, choices.mode);
+        sheet.Setup().HasFailedFonts = installed && selection.hasFailedFonts;
+        const int total = std::max(selection.total, 1);
+
+        sheet.DrawPageHeader(printer.PageNumber(), headerGroup);
+        for (std::size_t k = 0; k < selection.items.size(); ++k) {
+            TToShowItem& item = *selection.items[k];
+            ProgressStep(progress, static_cast<int>(k * 100 / total), FormatMessage(1270, {selection.names[k]}));
+            if (ProgressCancelled()) return false; // the guard aborts the document
+            PrintResource resource(item);
+            const int height = sheet.MeasureFontBlock(item);
+            int bottom = sheet.CurrentY + height;
+            const bool groupChange = installed && item.Group != group;
+            if (bottom > pageHeight || groupChange) {
+                printer.NewPage();
+                if (groupChange) group = headerGroup = item.Group;
+                sheet.DrawPageHeader(printer.PageNumber(), headerGroup);
+                bottom = sheet.CurrentY + height;
+            }
+            sheet.DrawFontBlock(item, sheet.Setup().LeftX, sheet.CurrentY, sheet.Setup().RightX, bottom);
+            sheet.CurrentY = bottom + sheet.MmToDeviceY(1);
+            if (afterFont) afterFont(static_cast<int>(k) + 1);
+        }
+    } // the sheet gives the page its own font back before the document ends
+    printer.EndDoc();
+    return true;
+}
+
+void mnuFontPrintClick(const PrintJobSource& source)
+{
+    TPrinter& printer = *source.printer;
+    printer.RefreshPrinters();
+    if (printer.Printers().empty()) {
+        ShowError(31, "");
+        return;
+    }
+    WaitCursor wait;
+    PrintDialogContext context;
+    context.installedRows = Rows(source.lbInstalledFonts);
+    context.installedSelected =
+        source.lbInstalledFonts ? static_cast<int>(SendMessageA(source.lbInstalledFonts, LB_GETSELCOUNT, 0, 0)) : 0;
+    context.rootNodeSelected = source.currentGroupIsRoot;
+    context.availableCount = source.availableCatalogueCount;
+    TdlgPrint dialog(printer, context);
+    TDlgProgress progress(source.owner);
+    ProgressGuard closing(progress);
+    if (!dialog.Execute(source.owner)) return;
+
+    ProgressOpen(progress, nullptr, LoadMessage(1250));
+    try {
+        if (printer.PrinterIndex() != dialog.PrinterIndex()) printer.SetPrinterIndex(dialog.PrinterIndex());
+        PrintSampleSheets(source, dialog.Choices(), progress);
+    } catch (const EPrinter& e) {
+        if (progress.Handle()) ShowWindow(progress.Handle(), SW_HIDE);
+        ShowError(30, e.what());
+    }
+}
+
+} // namespace typa
