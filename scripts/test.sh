@@ -6,6 +6,8 @@ cd "$root"
 source scripts/wine-prefix.sh
 
 bash scripts/setup.sh || exit 1
+# The print tests print on CUPS queues that write PDFs.
+bash scripts/printers.sh || exit 1
 cmake --preset win32 || exit 1
 cmake --build --preset win32 || exit 1
 # End-to-end tests read fonts from the demo folder.
