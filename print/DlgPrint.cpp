@@ -62,15 +62,13 @@ const ControlDef kControls[] = {
 
 constexpr int kClientWidth = 460, kClientHeight = 393;
 
+// The hourglass while another printer loads, the arrow afterwards.
 class HourglassWhileChanging {
 public:
-    HourglassWhileChanging() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+    HourglassWhileChanging() { SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
     ~HourglassWhileChanging() { SetCursor(LoadCursor(nullptr, IDC_ARROW)); }
     HourglassWhileChanging(const HourglassWhileChanging&) = delete;
     HourglassWhileChanging& operator=(const HourglassWhileChanging&) = delete;
-
-private:
-    HCURSOR m_previous;
 };
 
 } // namespace
