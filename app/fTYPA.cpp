@@ -663,6 +663,7 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
         return;
     }
     if (control && code != BN_CLICKED) return;
+    if (m_fontsBusy) return; // only the progress dialog takes input during a run
     switch (id) {
     case twAvailableGroup: twAvailableGroupClick(); break;
     case mnuViewActual: RefreshLists(false); break;
@@ -682,9 +683,16 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
     case mnuViewStatusbar: mnuViewStatusbarClick(); break;
     case mnuViewOptions: mnuViewOptionsClick(); break;
     case mnuHelpTopic: mnuHelpTopicClick(); break;
+    case btFontInstall: btFontInstallClick(); break;
+    case mnuFontDelete:
+    case btFontDelete: mnuFontDeleteClick(); break;
+    case mnuGroupDelete:
+    case btGroupDelete: mnuGroupDeleteClick(); break;
     default:
         if (id >= kMoveToGroupBase && id < kMoveToGroupBase + kMaxGroupTargets) MoveToGroupClick(id - kMoveToGroupBase);
-        break; // the install commands arrive with their module
+        if (id >= kInstallToGroupBase && id < kInstallToGroupBase + kMaxGroupTargets)
+            InstallToGroupClick(id - kInstallToGroupBase);
+        break;
     }
 }
 
@@ -721,7 +729,10 @@ void TfrmTYPA::mnuHelpTopicClick() { WinHelpA(m_wnd, App().helpFile.c_str(), HEL
 
 void TfrmTYPA::OnFontChange()
 {
-    if (m_created) RefreshLists(true);
+    if (m_fontsBusy)
+        m_fontChangePending = true;
+    else if (m_created)
+        RefreshLists(true);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -117,6 +117,13 @@ private:
     void twInstalledGroupEdited(HTREEITEM node, const char* text);
     void RebuildGroupMenus();
     void MoveToGroupClick(int index);
+    // Installing and removing (fTYPAOps.cpp).
+    void btFontInstallClick();
+    void InstallToGroupClick(int index);
+    void InstallIntoGroup(const std::string& group);
+    void mnuFontDeleteClick();
+    void mnuGroupDeleteClick();
+    void DeleteGroup();
     void btFontMoveClick();
     static LRESULT CALLBACK FontListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
     bool lbFontsKeyDown(HWND list, UINT key); // true: the key is swallowed
@@ -182,6 +189,9 @@ private:
     std::vector<std::string> m_groupTargets; // captions behind the generated install and move items
     UniqueMenu m_pmMoveTo;                   // the popup of btFontMove: "&Déplacer    " and its groups
     const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
+    // While fonts are installed or removed the rows point into the catalogues: a font change
+    // announced meanwhile (our own broadcast included) refreshes the lists only once the run is over.
+    bool m_fontsBusy = false, m_fontChangePending = false;
 };
 
 } // namespace typa

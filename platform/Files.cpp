@@ -37,4 +37,54 @@ std::string WithBackslash(const std::string& folder)
     return folder + "\\";
 }
 
+bool FindEntry(const std::string& path, Entry& entry)
+{
+    // A wildcard in the path would find some other file.
+    if (path.find_first_of("*?") != std::string::npos) return false;
+    bool found = false;
+    ForEachEntry(path, [&](const Entry& e) {
+        entry = e;
+        found = true;
+        return false;
+    });
+    return found;
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+namespace {
+DWORD Result(BOOL ok) { return ok ? 0 : (GetLastError() ? GetLastError() : ERROR_GEN_FAILURE); }
+} // namespace
+
+DWORD SetAttributes(const std::string& path, DWORD attributes)
+{
+    return Result(SetFileAttributesA(path.c_str(), attributes));
+}
+
+DWORD CopyOver(const std::string& from, const std::string& to) { return Result(CopyFileA(from.c_str(), to.c_str(), FALSE)); }
+
+DWORD MoveOver(const std::string& from, const std::string& to)
+{
+    return Result(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+}
+
+DWORD Remove(const std::string& path) { return Result(DeleteFileA(path.c_str())); }
+
+TemporaryFile::TemporaryFile(const std::string& folder)
+{
+    char buf[MAX_PATH] = {};
+    if (folder.size() >= MAX_PATH - 14 || GetTempFileNameA(folder.c_str(), "TYP", 0, buf) == 0) {
+        m_error = GetLastError() ? GetLastError() : ERROR_BUFFER_OVERFLOW;
+        return;
+    }
+    m_path = buf;
+}
+
+TemporaryFile::~TemporaryFile()
+{
+    if (m_path.empty()) return;
+    SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(m_path.c_str());
+}
+
 } // namespace typa::files

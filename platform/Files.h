@@ -30,4 +30,39 @@ void FailCriticalErrors();
 // The folder with a final "\" added when it lacks one.
 std::string WithBackslash(const std::string& folder);
 
+// ---- Single files ---------------------------------------------------------------------------
+// Results are 0 on success, else the system's error code.
+
+// The entry a directory search for any attributes finds for exactly this path; false when none.
+bool FindEntry(const std::string& path, Entry& entry);
+// GetFileAttributesA: INVALID_FILE_ATTRIBUTES when the file cannot be reached.
+DWORD Attributes(const std::string& path);
+DWORD SetAttributes(const std::string& path, DWORD attributes);
+// Copies `from` to `to`, overwriting an existing `to`.
+DWORD CopyOver(const std::string& from, const std::string& to);
+// Puts `from` in the place of `to` in one step (a rename on the same drive): `to` is either the
+// old file or the new one, never a part of either.
+DWORD MoveOver(const std::string& from, const std::string& to);
+DWORD Remove(const std::string& path);
+
+// A new, empty file with a name of its own in `folder`, deleted again when the owner goes away
+// unless Keep() was called. Used to build a file beside its final place before it takes it.
+class TemporaryFile {
+public:
+    // Creates the file; Path() is empty and Error() says why when that failed.
+    explicit TemporaryFile(const std::string& folder);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& Path() const noexcept { return m_path; }
+    DWORD Error() const noexcept { return m_error; }
+    // The file has been moved to its place (or is wanted): nothing is deleted.
+    void Keep() noexcept { m_path.clear(); }
+
+private:
+    std::string m_path;
+    DWORD m_error = 0;
+};
+
 } // namespace typa::files

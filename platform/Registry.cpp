@@ -153,6 +153,8 @@ bool DeleteValue(HKEY root, const std::string& key, const std::string& name)
     return k && RegDeleteValueA(k.Get(), name.c_str()) == ERROR_SUCCESS;
 }
 
+bool CanWriteKey(HKEY root, const std::string& key) { return static_cast<bool>(OpenFull(root, key)); }
+
 bool DeleteKey(HKEY root, const std::string& key)
 {
     if (key.empty()) return false; // never the root itself

@@ -41,6 +41,10 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
 
 bool ValueExists(HKEY root, const std::string& key, const std::string& name);
 
+// Opens the key with full access (KEY_ALL_ACCESS), creating it when missing, and closes it: true
+// when the caller may write there.
+bool CanWriteKey(HKEY root, const std::string& key);
+
 // ---- Whole keys ---------------------------------------------------------------------------------
 // Unlike the operations above, these never create the key they are asked about.
 

@@ -29,4 +29,25 @@ bool DeleteNotifyIcon(HWND wnd, UINT id)
     return Shell_NotifyIconA(NIM_DELETE, &nid) != FALSE;
 }
 
+DWORD MoveToRecycleBin(const std::string& fullPath)
+{
+    if (fullPath.empty() || fullPath.size() >= MAX_PATH) return ERROR_INVALID_NAME;
+    // The list of files ends with an empty name: two NULs.
+    std::string from = fullPath;
+    from.append(2, '\0');
+    SHFILEOPSTRUCTA op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    int rc = SHFileOperationA(&op);
+    if (rc != 0) return static_cast<DWORD>(rc);
+    return op.fAnyOperationsAborted ? ERROR_CANCELLED : 0;
+}
+
+void BroadcastFontChange()
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 5000, &result);
+}
+
 } // namespace typa::shell

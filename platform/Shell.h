@@ -9,4 +9,13 @@ namespace typa::shell {
 bool AddNotifyIcon(HWND wnd, UINT id, UINT callbackMessage, HICON icon, const std::string& tip);
 bool DeleteNotifyIcon(HWND wnd, UINT id);
 
+// Moves a file (a full path) to the Recycle Bin, from where the user can restore it: no
+// question, no progress and no error window of the shell's own. 0 on success, else an error
+// code (the shell's, or ERROR_CANCELLED when it gave up without one).
+DWORD MoveToRecycleBin(const std::string& fullPath);
+
+// Tells every top-level window, the program's own included, that the system's fonts changed.
+// A window that does not answer is passed over after a while instead of holding the program.
+void BroadcastFontChange();
+
 } // namespace typa::shell

@@ -1,0 +1,206 @@
+#include "ops/Install.h"
+
+#include "app/ErrorBox.h"
+#include "app/Messages.h"
+#include "app/Settings.h"
+#include "fonts/InstalledFonts.h"
+#include "fonts/NameCompare.h"
+#include "platform/Files.h"
+#include "platform/GdiFonts.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/System.h"
+#include "ui/DlgProgress.h"
+#include "ui/DlgWarning.h"
+#include "app/Scale.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace typa {
+namespace {
+
+constexpr int kFontWarningLimit = 750;
+
+// Errors of a batch: an error box with Yes and No; true when the user wants to go on.
+bool GoOn(int message, const std::string& argument)
+{
+    return ShowMessageBox(FormatMessage(message, {argument}), MsgKind::Error, MsgButton::Yes | MsgButton::No) ==
+           MsgResult::Yes;
+}
+
+FileOutcome SkipOrStop(int message, const std::string& argument)
+{
+    return GoOn(message, argument) ? FileOutcome::Skipped : FileOutcome::Stop;
+}
+
+// Free bytes of the drive named by the first letter of the Windows directory; -1 when the
+// system cannot tell.
+std::int64_t WindowsDriveFree(const std::string& windowsDir)
+{
+    if (windowsDir.empty()) return -1;
+    char letter = windowsDir[0];
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    std::uint64_t bytes = 0;
+    if (!files::DiskFreeBytes(std::string(1, letter) + ":\\", bytes)) return -1;
+    return bytes > static_cast<std::uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<std::int64_t>(bytes);
+}
+
+// Puts a moved-aside file back; when even that fails, the file stays where it was put aside
+// (under its temporary name) rather than being lost.
+void PutBack(files::TemporaryFile& aside, const std::string& dest)
+{
+    if (files::MoveOver(aside.Path(), dest) != 0) aside.Keep();
+}
+
+} // namespace
+
+std::string StoredGroupName(const std::string& groupName)
+{
+    return groupName == LoadMessage(1091) ? std::string() : groupName;
+}
+
+std::string BareFileName(const std::string& fileName)
+{
+    auto pos = fileName.find_last_of("\\:");
+    return pos == std::string::npos ? fileName : fileName.substr(pos + 1);
+}
+
+std::string AsciiUpper(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText, const std::string& group,
+                            const std::string& windowsDir, bool& overwriteAll, const std::function<void()>& beforeLoad)
+{
+    const std::string bare = BareFileName(font.FileName);
+    const std::string folder = windowsDir + "\\FONTS";
+    const std::string dest = folder + "\\" + bare;
+
+    // An existing file of that name: an empty one is replaced without a word, any other only
+    // when the user agrees.
+    bool replacing = false;
+    files::Entry existing;
+    if (files::FindEntry(dest, existing)) {
+        if (existing.size == 0) {
+            files::SetAttributes(dest, FILE_ATTRIBUTE_NORMAL);
+        } else {
+            if (!overwriteAll) {
+                MsgResult answer = AskQuestion(1, dest, {}, MsgButton::Yes | MsgButton::No | MsgButton::All);
+                if (answer == MsgResult::No || answer == MsgResult::Cancel) return FileOutcome::Skipped;
+                if (answer == MsgResult::All) overwriteAll = true;
+            }
+            if (files::SetAttributes(dest, FILE_ATTRIBUTE_NORMAL) != 0 && !GoOn(3004, dest)) return FileOutcome::Stop;
+            replacing = true;
+        }
+    }
+
+    if (WindowsDriveFree(windowsDir) < static_cast<std::int64_t>(font.Size)) return SkipOrStop(3019, font.FileName);
+
+    // The whole copy first, under a name of its own beside the destination.
+    files::TemporaryFile copy(folder);
+    if (copy.Path().empty() || files::CopyOver(font.Path, copy.Path()) != 0) return SkipOrStop(3005, font.FileName);
+
+    // The old file steps aside only now, and stays at hand until the new one is loaded.
+    std::optional<files::TemporaryFile> aside;
+    if (replacing) {
+        aside.emplace(folder);
+        if (aside->Path().empty() || files::MoveOver(dest, aside->Path()) != 0) {
+            if (!GoOn(3004, dest)) return FileOutcome::Stop;
+            return FileOutcome::Skipped; // the old file is untouched, and the new one has no place
+        }
+    }
+    if (files::MoveOver(copy.Path(), dest) != 0) {
+        if (aside) PutBack(*aside, dest);
+        return SkipOrStop(3005, font.FileName);
+    }
+    copy.Keep();
+
+    if (beforeLoad) beforeLoad();
+    if (!gdi::AddFontResourceFile(bare)) {
+        files::SetAttributes(dest, FILE_ATTRIBUTE_NORMAL);
+        files::Remove(dest);
+        if (aside) PutBack(*aside, dest);
+        return SkipOrStop(3007, bare);
+    }
+    // Loaded: the old file, if any, goes with `aside`.
+    WriteSystemFont(font.Name + " (TrueType)", AsciiUpper(bare));
+    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, rowText, group);
+    return FileOutcome::Installed;
+}
+
+void InstallSelectedFonts(const InstallSource& source, std::string groupName)
+{
+    HWND list = source.availableList;
+    auto rowItem = [&](int row) {
+        LRESULT data = SendMessageA(list, LB_GETITEMDATA, row, 0);
+        return data == LB_ERR ? nullptr : reinterpret_cast<TToShowItem*>(data);
+    };
+    auto rowText = [&](int row) {
+        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
+        if (length == LB_ERR || length <= 0) return std::string();
+        std::string text(static_cast<std::size_t>(length) + 1, '\0');
+        LRESULT got = SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+        return text;
+    };
+    auto wanted = [&](int row) {
+        if (SendMessageA(list, LB_GETSEL, row, 0) <= 0) return false;
+        TToShowItem* item = rowItem(row);
+        return item && !item->Installed;
+    };
+
+    if (sys::GetOsVersion().platformId == VER_PLATFORM_WIN32_NT &&
+        !reg::CanWriteKey(HKEY_LOCAL_MACHINE, SystemFontKey())) {
+        ShowError(23, {});
+        return;
+    }
+
+    int total = 0;
+    for (int row = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) - 1; row >= 0; --row)
+        if (wanted(row)) ++total;
+    if (source.installedCount + total > kFontWarningLimit) {
+        TDlgWarning warning;
+        if (warning.Execute(App().mainWindow, LoadMessage(5031), FormatMessage(5032, {source.installedCount, total})) !=
+            MsgResult::Yes)
+            return;
+    }
+
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    groupName = StoredGroupName(groupName);
+    {
+        TDlgProgress dialog;
+        ProgressGuard closing(dialog);
+        ProgressOpen(dialog, nullptr, LoadMessage(1043));
+        int done = 0;
+        bool overwriteAll = false, stopped = false;
+        for (int row = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) - 1; row >= 0 && !stopped; --row) {
+            if (!wanted(row)) continue;
+            const std::string text = rowText(row);
+            for (int i = 0; i < source.available->Count() && !stopped; ++i) {
+                const TToShowItem& font = *source.available->Item(i);
+                if (font.Name != text) continue;
+                ++done;
+                ProgressStep(dialog, total > 0 ? done * 100 / total : 100,
+                             FormatMessage(1044, {LowerCase(BareFileName(font.FileName))}));
+                if (ProgressCancelled()) {
+                    stopped = true;
+                    break;
+                }
+                stopped = InstallFontFile(font, text, groupName, source.windowsDir, overwriteAll,
+                                          source.unloadPreviewResources) == FileOutcome::Stop;
+            }
+            if (stopped) break;
+            if (source.unloadPreviewResources) source.unloadPreviewResources();
+            SendMessageA(list, LB_DELETESTRING, row, 0);
+        }
+        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    }
+    shell::BroadcastFontChange();
+}
+
+} // namespace typa
