@@ -201,25 +201,27 @@ void TdlgPrint::PreselectMode()
     if (m_context.availableCount == 0) enable(kIdAllAvailable, false);
 }
 
-void TdlgPrint::FillPaperSizes()
+// An empty list leaves its box empty and disabled.
+void TdlgPrint::FillList(int id, const std::vector<std::string>& names, int selected)
 {
-    HWND combo = Item(kIdPaperSizes);
+    HWND combo = Item(id);
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    // The first use of PrintSet1 loads the current printer with its driver's defaults.
-    const std::vector<std::string> names = PrintSet1.GetPaperNames();
     for (const std::string& name : names) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     EnableWindow(combo, !names.empty());
-    if (!names.empty()) SendMessageA(combo, CB_SETCURSEL, PrintSet1.GetPaperIndex(), 0);
+    if (!names.empty()) SendMessageA(combo, CB_SETCURSEL, selected, 0);
+}
+
+void TdlgPrint::FillPaperSizes()
+{
+    // The first use of PrintSet1 loads the current printer with its driver's defaults.
+    const std::vector<std::string> names = PrintSet1.GetPaperNames();
+    FillList(kIdPaperSizes, names, PrintSet1.GetPaperIndex());
 }
 
 void TdlgPrint::FillBinSources()
 {
-    HWND combo = Item(kIdBinSources);
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     const std::vector<std::string> names = PrintSet1.GetBinNames();
-    for (const std::string& name : names) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    EnableWindow(combo, !names.empty());
-    if (!names.empty()) SendMessageA(combo, CB_SETCURSEL, PrintSet1.GetBinIndex(), 0);
+    FillList(kIdBinSources, names, PrintSet1.GetBinIndex());
 }
 
 void TdlgPrint::ShowOrientation()

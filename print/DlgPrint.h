@@ -52,6 +52,7 @@ private:
     void CreateControls();
     void FillPrinters();
     void PreselectMode();
+    void FillList(int id, const std::vector<std::string>& names, int selected);
     void FillPaperSizes();
     void FillBinSources();
     void ShowOrientation();

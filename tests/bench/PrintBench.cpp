@@ -1,7 +1,7 @@
 // Prints how long the print job takes for 300 installed fonts in three groups, every box ticked,
 // on the default test printer (a cups-pdf queue, scripts/printers.sh), how long until the PDF is
 // written, its pages and its size. Figures only: no pass or fail.
-//   PrintBench.exe [number of fonts]
+//   PrintBench.exe [number of fonts] [families, comma-separated: only these]
 #include "app/Messages.h"
 #include "fonts/Catalogue.h"
 #include "platform/GdiFonts.h"
@@ -26,21 +26,32 @@ double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Cl
 int main(int argc, char** argv)
 {
     const int wanted = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
+    std::set<std::string> only;
+    if (argc > 2)
+        for (std::string rest = argv[2]; !rest.empty();) {
+            const auto comma = rest.find(',');
+            only.insert(rest.substr(0, comma));
+            rest = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
+        }
 
     // The system's TrueType fonts, one item each, as the installed catalogue holds them.
     FontCatalogue catalogue(FontCatalogue::Order::AsAdded);
     HDC screen = GetDC(nullptr);
     std::set<std::string> families;
     gdi::EnumFamilies(screen, nullptr, [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD type) {
-        if (type & TRUETYPE_FONTTYPE) families.insert(f.elfLogFont.lfFaceName);
+        // Vertical variants ("@...") are the same fonts turned.
+        const std::string face = f.elfLogFont.lfFaceName;
+        if ((type & TRUETYPE_FONTTYPE) && face[0] != '@' && (only.empty() || only.count(face))) families.insert(face);
         return true;
     });
     for (const std::string& family : families) {
         if (catalogue.Count() >= wanted) break;
         gdi::EnumFamilies(screen, family.c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA&, DWORD type) {
             if (!(type & TRUETYPE_FONTTYPE) || catalogue.Count() >= wanted) return catalogue.Count() < wanted;
+            const std::string full = reinterpret_cast<const char*>(f.elfFullName);
+            if (catalogue.IndexOf(full) >= 0) return true; // the same face again, for another script
             auto item = std::make_unique<TToShowItem>();
-            item->Name = reinterpret_cast<const char*>(f.elfFullName);
+            item->Name = full;
             item->Family = family;
             item->FileName = item->Name + ".ttf";
             item->LogFont = f.elfLogFont;
