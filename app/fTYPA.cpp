@@ -197,6 +197,10 @@ LRESULT TfrmTYPA::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_DESTROY: FormDestroy(); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp)); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lp));
+    case WM_CONTEXTMENU: // a right click on the margin around a tree
+        if (reinterpret_cast<HWND>(wp) == m_panelInstalledHighlight) twInstalledGroupMouseUp(nullptr);
+        if (reinterpret_cast<HWND>(wp) == m_panelAvailableHighlight) twAvailableGroupMouseUp();
+        return 0;
     case WM_MEASUREITEM: OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp)); return TRUE;
     case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_FONTCHANGE: OnFontChange(); return 0;
@@ -351,13 +355,14 @@ void TfrmTYPA::CreateControls()
     int wholeBar = -1; // one field, as wide as the bar
     SendMessageA(m_statusBar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&wholeBar));
 
-    m_panelAvailableHighlight = make(0, kPanelClass, "", WS_CLIPCHILDREN, 0);
-    m_panelInstalledHighlight = make(0, kPanelClass, "", WS_CLIPCHILDREN, 0);
+    m_panelAvailableHighlight = make(0, kPanelClass, "", WS_CLIPCHILDREN, PanelAvailableHighlight);
+    m_panelInstalledHighlight = make(0, kPanelClass, "", WS_CLIPCHILDREN, PanelInstalledHighlight);
     const DWORD treeStyle = WS_TABSTOP | TVS_SHOWSELALWAYS;
     m_twAvailableGroup = make(0, WC_TREEVIEWA, "", treeStyle, twAvailableGroup, m_panelAvailableHighlight);
     m_twInstalledGroup =
         make(0, WC_TREEVIEWA, "", treeStyle | TVS_EDITLABELS, twInstalledGroup, m_panelInstalledHighlight);
     for (HWND tree : {m_twAvailableGroup, m_twInstalledGroup}) {
+        SetWindowSubclass(tree, TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
         SendMessageA(tree, WM_SETFONT, reinterpret_cast<WPARAM>(m_treeFont.Get()), FALSE);
         SendMessageA(tree, TVM_SETINDENT, 19, 0);
     }
@@ -401,6 +406,7 @@ void TfrmTYPA::CreateControls()
         ti.lpszText = const_cast<char*>(ControlHint(GetDlgCtrlID(b)));
         SendMessageA(m_tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     }
+    CreatePopups();
 }
 
 void TfrmTYPA::FormShow()
@@ -615,6 +621,8 @@ bool TfrmTYPA::PreTranslateMessage(MSG& msg)
     if (focus && GetClassNameA(focus, cls, sizeof cls) && lstrcmpiA(cls, "Edit") == 0 &&
         (GetParent(focus) == m_twInstalledGroup || GetParent(focus) == m_twAvailableGroup))
         return false;
+    // The focused list's or tree's popup items take their keys before the main menu's.
+    if (PopupShortcut(msg)) return true;
     if (m_accelerators && TranslateAcceleratorA(m_wnd, m_accelerators, &msg)) return true;
     return IsDialogMessageA(m_wnd, &msg) != FALSE;
 }
@@ -664,8 +672,10 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
     }
     if (control && code != BN_CLICKED) return;
     if (m_fontsBusy) return; // only the progress dialog takes input during a run
-    switch (id) {
-    case twAvailableGroup: twAvailableGroupClick(); break;
+    switch (MainCommandOf(id)) {
+    case twAvailableGroup:
+    case PanelAvailableHighlight: twAvailableGroupClick(); break;
+    case PanelInstalledHighlight: twInstalledGroupClick(); break;
     case mnuViewActual: RefreshLists(false); break;
     case mnuMarkAll:
     case btFontMarkAll: mnuMarkAllClick(); break;

@@ -10,6 +10,7 @@
 #include "print/Printer.h"
 #include "ui/DlgAbout.h"
 #include "ui/Layout.h"
+#include "ui/ShortcutPopup.h"
 #include "ui/SplitControl.h"
 
 #include <windows.h>
@@ -116,6 +117,18 @@ private:
     bool twInstalledGroupEditing(HTREEITEM node);
     void twInstalledGroupEdited(HTREEITEM node, const char* text);
     void RebuildGroupMenus();
+
+    // Popup menus of the lists and trees (they act through their shortcut keys) and right clicks.
+    void CreatePopups();
+    TShortcutPopup* PopupOf(HWND control);
+    bool PopupShortcut(const MSG& msg); // true: the key belonged to an item of the focused control's popup
+    static int MainCommandOf(int id);   // the main menu's command that a popup item stands for
+    static LRESULT CALLBACK TreeProc(HWND tree, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    HTREEITEM NodeAt(HWND tree, POINT client) const;
+    void OnTreeRightClick(HWND tree, HTREEITEM node);
+    void twInstalledGroupMouseUp(HTREEITEM node); // nullptr: no node under the pointer
+    void twAvailableGroupMouseUp();
+    void UpdatePopupStates(bool installable, bool deletable, bool movable, bool markable);
     void MoveToGroupClick(int index);
     // Installing and removing (fTYPAOps.cpp).
     void btFontInstallClick();
@@ -188,6 +201,9 @@ private:
     GroupEditReentry m_editReentry; // the end of an edit runs once, even when a box ends it again
     std::vector<std::string> m_groupTargets; // captions behind the generated install and move items
     UniqueMenu m_pmMoveTo;                   // the popup of btFontMove: "&Déplacer    " and its groups
+    TShortcutPopup m_pmAvailableGroup, m_pmInstalledGroup; // of the two lists
+    TShortcutPopup m_pmManageGroups, m_pmFontDir;         // of the group tree and the drive tree
+    POINT m_rightPress{};                                 // where a tree was last pressed with the right button
     const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
     // While fonts are installed or removed the rows point into the catalogues: a font change
     // announced meanwhile (our own broadcast included) refreshes the lists only once the run is over.

@@ -130,24 +130,7 @@ std::vector<std::string> TfrmTYPA::GroupCaptions() const
     return captions;
 }
 
-void TfrmTYPA::SortGroupTree()
-{
-    // Captions by the locale's word order (lstrcmpA: letters first, case only breaks ties).
-    std::unordered_map<LPARAM, std::string> captions;
-    for (auto c = reinterpret_cast<HTREEITEM>(
-             SendMessageA(m_twInstalledGroup, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(InstalledRootNode)));
-         c; c = reinterpret_cast<HTREEITEM>(SendMessageA(m_twInstalledGroup, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(c))))
-        captions[reinterpret_cast<LPARAM>(NodeProps(m_twInstalledGroup, c))] = NodeCaption(m_twInstalledGroup, c);
-    struct Sorting {
-        static int CALLBACK Compare(LPARAM a, LPARAM b, LPARAM map)
-        {
-            auto& byData = *reinterpret_cast<std::unordered_map<LPARAM, std::string>*>(map);
-            return lstrcmpA(byData[a].c_str(), byData[b].c_str());
-        }
-    };
-    TVSORTCB sort{InstalledRootNode, Sorting::Compare, reinterpret_cast<LPARAM>(&captions)};
-    SendMessageA(m_twInstalledGroup, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
-}
+void TfrmTYPA::SortGroupTree() { SortChildren(m_twInstalledGroup, InstalledRootNode); }
 
 HTREEITEM TfrmTYPA::NewGroup()
 {
@@ -266,6 +249,7 @@ void TfrmTYPA::ListSubfolders()
         child.Location = location + name + "\\";
         AddTreeNode(m_twAvailableGroup, node, name, child, 7, 8);
     }
+    SortChildren(m_twAvailableGroup, node);
     if ((props = NodeProps(m_twAvailableGroup, node))) props->SubfoldersRead = true;
     if (node == FolderRootNode) SendMessageA(m_twAvailableGroup, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
 }
@@ -432,6 +416,8 @@ void TfrmTYPA::RebuildGroupMenus()
         AppendMenuA(m_pmMoveTo.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "&Déplacer    ");
     }
     FillGroupTargetMenu(GetSubMenu(m_pmMoveTo.Get(), 0), captions, kMoveToGroupBase, &selected);
+    FillGroupTargetMenu(m_pmAvailableGroup.SubMenu(mnupmInstall), captions, kInstallToGroupBase, nullptr);
+    FillGroupTargetMenu(m_pmInstalledGroup.SubMenu(mnupmMove), captions, kMoveToGroupBase, &selected);
 }
 
 void TfrmTYPA::MoveToGroupClick(int index)
@@ -519,6 +505,7 @@ void TfrmTYPA::UpdateMarkAllCaptions()
     ModifyMenuA(m_menu, mnuMarkAll, MF_BYCOMMAND | MF_STRING | (GetMenuState(m_menu, mnuMarkAll, MF_BYCOMMAND) & MF_GRAYED),
                 mnuMarkAll, menuText.c_str());
     m_markAllHint = LoadMessage(allSelected ? 1115 : 1114);
+    m_pmInstalledGroup.SetCaption(mnupmMarkInstalled, LoadMessage(allSelected ? 1113 : 1111));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -587,6 +574,7 @@ void TfrmTYPA::ComputeCommandStates()
     set(btGroupRename, mnuGroupRename, userGroup);
     set(btGroupDelete, mnuGroupDelete, userGroup);
     set(btFontMarkAll, mnuMarkAll, markable);
+    UpdatePopupStates(installable, deletable, movable, markable);
     UpdateMarkAllCaptions();
 }
 
@@ -639,6 +627,9 @@ LRESULT TfrmTYPA::OnNotify(NMHDR& header)
             if (!installed) PostMessageA(m_wnd, WM_COMMAND, MAKEWPARAM(twAvailableGroup, 0), 0);
             break;
         case NM_SETFOCUS: SetFocusSide(header.hwndFrom); break;
+        case NM_RCLICK:
+            OnTreeRightClick(header.hwndFrom, NodeAt(header.hwndFrom, m_rightPress));
+            return TRUE; // no context menu follows
         case TVN_BEGINLABELEDITA:
             if (installed) return twInstalledGroupEditing(reinterpret_cast<NMTVDISPINFOA&>(header).item.hItem) ? FALSE : TRUE;
             return TRUE;

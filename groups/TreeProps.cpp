@@ -1,5 +1,7 @@
 #include "groups/TreeProps.h"
 
+#include <unordered_map>
+
 namespace typa {
 
 HTREEITEM AddTreeNode(HWND tree, HTREEITEM parent, const std::string& caption, const TTreeViewProps& props,
@@ -48,6 +50,24 @@ void SetNodeCaption(HWND tree, HTREEITEM node, const std::string& caption)
     item.hItem = node;
     item.pszText = const_cast<char*>(caption.c_str());
     SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void SortChildren(HWND tree, HTREEITEM parent)
+{
+    // The tree hands the comparison the nodes' data, so the captions are read beforehand.
+    std::unordered_map<LPARAM, std::string> captions;
+    for (auto c = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+         c; c = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(c))))
+        captions[reinterpret_cast<LPARAM>(NodeProps(tree, c))] = NodeCaption(tree, c);
+    struct Sorting {
+        static int CALLBACK Compare(LPARAM a, LPARAM b, LPARAM map)
+        {
+            auto& byData = *reinterpret_cast<std::unordered_map<LPARAM, std::string>*>(map);
+            return lstrcmpA(byData[a].c_str(), byData[b].c_str());
+        }
+    };
+    TVSORTCB sort{parent, Sorting::Compare, reinterpret_cast<LPARAM>(&captions)};
+    SendMessageA(tree, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
 }
 
 void FreeDeletedNodeProps(const NMTREEVIEWA& notification)

@@ -23,6 +23,9 @@ HTREEITEM AddTreeNode(HWND tree, HTREEITEM parent, const std::string& caption, c
 TTreeViewProps* NodeProps(HWND tree, HTREEITEM node);
 std::string NodeCaption(HWND tree, HTREEITEM node);
 void SetNodeCaption(HWND tree, HTREEITEM node, const std::string& caption);
+// Puts the children of `parent` in the locale's word order of their captions (lstrcmpA:
+// letters first, case only breaks ties).
+void SortChildren(HWND tree, HTREEITEM parent);
 // Frees the record that a deleted node carried (the TVN_DELETEITEM notification).
 void FreeDeletedNodeProps(const NMTREEVIEWA& notification);
 

@@ -25,6 +25,23 @@
 #define mnupmExit 4002
 #define mnupmInfo 4003
 
+// Items of the popup menus of the lists and trees. They act only through their shortcut keys;
+// the submenu items carry these numbers only to be found by.
+#define mnupmInstall 1300
+#define mnupmMarkAvailable 1301
+#define mnupmActualAvailable 1302
+#define mnupmPrintAvailableFonts 1303
+#define mnupmMove 1310
+#define mnupmMarkInstalled 1311
+#define mnupmDeleteInstalled 1312
+#define mnupmActualInstalled 1313
+#define mnupmPrintInstalled 1314
+#define mnupmNewGroup 1320
+#define mnupmDeleteGroup 1321
+#define mnupmRenameGroup 1322
+#define mnupmChangeFontDir 1330
+#define mnupmActualFontDir 1331
+
 // Main window controls.
 #define idToolbar 2001
 #define idStatusBar 2002
@@ -39,6 +56,8 @@
 #define lbInstalledFonts 2023
 #define SplitterLeft 2024
 #define SplitterRight 2025
+#define PanelAvailableHighlight 2026
+#define PanelInstalledHighlight 2027
 #define btFontInstall 2030
 #define btFontDelete 2031
 #define btFontMove 2032

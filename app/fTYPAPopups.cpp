@@ -1,0 +1,129 @@
+// The popup menus of the main window's lists and trees, and the right clicks on the trees.
+// The popups never open; their items act through their shortcut keys while their control has
+// the focus, and each item leads to the command of the main menu that does the same work.
+#include "app/fTYPA.h"
+#include "app/Messages.h"
+#include "groups/TreeProps.h"
+#include "res/Resource.h"
+
+#include <windowsx.h>
+
+namespace typa {
+
+void TfrmTYPA::CreatePopups()
+{
+    m_pmAvailableGroup.Create({
+        {mnupmInstall, "&Installer vers", {}, true},
+        {mnupmMarkAvailable, "Sélectionner &tout\tCtrl+A", {'A', true}},
+        {mnupmActualAvailable, "&Mettre à jour\tF5", {VK_F5, false}},
+        {mnupmPrintAvailableFonts, "Im&primer\tCtrl+P", {'P', true}},
+    });
+    m_pmInstalledGroup.Create({
+        {mnupmMove, "&Déplacer vers", {}, true},
+        {mnupmMarkInstalled, "Sélectionner &tout"},
+        {mnupmDeleteInstalled, "S&upprimer\tSuppr", {VK_DELETE, false}},
+        {mnupmActualInstalled, "&Mettre à jour\tF5", {VK_F5, false}},
+        {mnupmPrintInstalled, "Im&primer\tCtrl+P", {'P', true}},
+    });
+    m_pmManageGroups.Create({
+        {mnupmNewGroup, "&Nouveau\tCtrl+N", {'N', true}},
+        {mnupmDeleteGroup, "S&upprimer\tSuppr", {VK_DELETE, false}},
+        {mnupmRenameGroup, "&Renommer\tF2", {VK_F2, false}},
+    });
+    m_pmFontDir.Create({
+        {mnupmChangeFontDir, "&Changer de dossier"}, // no shortcut: never reached
+        {mnupmActualFontDir, "&Mettre à jour\tF5", {VK_F5, false}},
+    });
+}
+
+TShortcutPopup* TfrmTYPA::PopupOf(HWND control)
+{
+    if (control == m_lbAvailableFonts) return &m_pmAvailableGroup;
+    if (control == m_lbInstalledFonts) return &m_pmInstalledGroup;
+    if (control == m_twInstalledGroup) return &m_pmManageGroups;
+    if (control == m_twAvailableGroup) return &m_pmFontDir;
+    return nullptr;
+}
+
+bool TfrmTYPA::PopupShortcut(const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    TShortcutPopup* popup = PopupOf(msg.hwnd);
+    if (!popup) return false;
+    const int id = popup->ItemForKey(static_cast<UINT>(msg.wParam), GetKeyState(VK_CONTROL) < 0,
+                                     GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0);
+    if (id == 0) return false;
+    // A greyed item keeps its key all the same: the main menu's item with that key does not run.
+    if (popup->IsEnabled(id)) SendMessageA(m_wnd, WM_COMMAND, MAKEWPARAM(id, 1), 0);
+    return true;
+}
+
+int TfrmTYPA::MainCommandOf(int id)
+{
+    switch (id) {
+    case mnupmMarkAvailable:
+    case mnupmMarkInstalled: return mnuMarkAll;
+    case mnupmActualAvailable:
+    case mnupmActualInstalled:
+    case mnupmActualFontDir: return mnuViewActual;
+    case mnupmPrintAvailableFonts:
+    case mnupmPrintInstalled: return mnuFontPrint;
+    case mnupmDeleteInstalled: return mnuFontDelete;
+    case mnupmNewGroup: return mnuGroupNew;
+    case mnupmDeleteGroup: return mnuGroupDelete;
+    case mnupmRenameGroup: return mnuGroupRename;
+    default: return id;
+    }
+}
+
+LRESULT CALLBACK TfrmTYPA::TreeProc(HWND tree, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self)
+{
+    // The tree follows a right press with its own loop until the release and then reports the
+    // click; the point pressed is kept for that report.
+    if (msg == WM_RBUTTONDOWN) reinterpret_cast<TfrmTYPA*>(self)->m_rightPress = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    return DefSubclassProc(tree, msg, wp, lp);
+}
+
+void TfrmTYPA::OnTreeRightClick(HWND tree, HTREEITEM node)
+{
+    if (tree == m_twInstalledGroup)
+        twInstalledGroupMouseUp(node);
+    else
+        twAvailableGroupMouseUp();
+}
+
+HTREEITEM TfrmTYPA::NodeAt(HWND tree, POINT client) const
+{
+    TVHITTESTINFO hit{};
+    hit.pt = client;
+    auto node = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return (hit.flags & TVHT_ONITEM) ? node : nullptr;
+}
+
+void TfrmTYPA::twInstalledGroupMouseUp(HTREEITEM node)
+{
+    if (node)
+        SendMessageA(m_twInstalledGroup, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    else
+        node = CurrentGroupNode;
+    TTreeViewProps* props = NodeProps(m_twInstalledGroup, node);
+    const bool userGroup = node && node != InstalledRootNode && props && !props->Location.empty();
+    m_pmManageGroups.Enable(mnupmDeleteGroup, userGroup);
+    m_pmManageGroups.Enable(mnupmRenameGroup, userGroup);
+    twInstalledGroupClick();
+}
+
+void TfrmTYPA::twAvailableGroupMouseUp()
+{
+    if (InstalledSideActive) twAvailableGroupClick();
+}
+
+void TfrmTYPA::UpdatePopupStates(bool installable, bool deletable, bool movable, bool markable)
+{
+    m_pmAvailableGroup.Enable(mnupmInstall, installable);
+    m_pmInstalledGroup.Enable(mnupmDeleteInstalled, deletable);
+    m_pmInstalledGroup.Enable(mnupmMove, movable);
+    m_pmInstalledGroup.Enable(mnupmMarkInstalled, markable);
+}
+
+} // namespace typa
