@@ -42,20 +42,7 @@ struct Target {
     }
 };
 
-POINT Centre(const RECT& r)
-{
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 // The title as the window manager holds it, read without a message to the target's thread.
-std::string TitleWithoutMessage(HWND wnd)
-{
-    WCHAR wide[256] = {};
-    int n = InternalGetWindowText(wnd, wide, 256);
-    char narrow[512] = {};
-    int m = WideCharToMultiByte(1252, 0, wide, n, narrow, sizeof narrow, nullptr, nullptr);
-    return std::string(narrow, static_cast<size_t>(std::max(m, 0)));
-}
 
 } // namespace
 
@@ -204,9 +191,9 @@ TEST_CASE("Settle waits for a slow handler and for a modal box to open")
 {
     Target t;
     Command(t.main, kIdSlow);
-    CHECK(TitleWithoutMessage(t.main) == "Cible du pilote");  // the handler is still asleep
+    CHECK(TitleOf(t.main) == "Cible du pilote");  // the handler is still asleep
     REQUIRE(Settle(t.main));
-    CHECK(TitleWithoutMessage(t.main) == "Terminé");
+    CHECK(TitleOf(t.main) == "Terminé");
 
     // The box exists once the click is handled: its own loop took the marker.
     Click(ChildByCaption(t.main, "Demander"));

@@ -110,3 +110,78 @@ TEST_CASE("Moving a font to a group: it leaves its list, the group shows it, the
     CHECK(ListCount(list) == 0);
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
 }
+
+TEST_CASE("Keys in the group tree: three new groups, names trimmed or refused, a right click decides F2; all kept")
+{
+    ResetSettings(EmptyFontFolder());
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    HWND tree = ChildById(main, twInstalledGroup);
+    auto select = [&](const char* caption) {
+        auto node = TreeFind(tree, {"Polices installées", caption});
+        REQUIRE(node);
+        TreeSelect(tree, node->item);
+        Settle(main);
+    };
+
+    // Ctrl+N in the tree: a group under the first free default name, its caption open; Escape keeps
+    // that name (Enter would confirm an unchanged name, which is refused as taken).
+    for (int i = 0; i < 3; ++i) {
+        select("Polices Windows");
+        Key(tree, 'N', kCtrl);
+        HWND edit = EditBox(tree);
+        REQUIRE(edit);
+        Key(edit, VK_ESCAPE);
+        Settle(main);
+    }
+    CHECK(Captions(tree) == std::vector<std::string>{"Polices installées", "Nouveau groupe", "Nouveau groupe (1)",
+                                                      "Nouveau groupe (2)", "Polices Windows"});
+
+    // F2: blanks around a name go; blanks only are refused and the name stays.
+    select("Nouveau groupe (1)");
+    Key(tree, VK_F2);
+    TypeName(tree, "  Polices titres  ");
+    Settle(main);
+    select("Nouveau groupe (2)");
+    Key(tree, VK_F2);
+    TypeName(tree, "   ");
+    auto box = WaitForDialog(typa.Pid(), "Erreur", 60000);
+    REQUIRE(box);
+    CHECK(box->Text() == "Le nom du groupe ne doit pas être vide ou uniquement rempli d'espaces.\nVeuillez saisir un nom de "
+                         "groupe correct.\n\nLe renommage est annulé...");
+    Answer(*box, "OK");
+    Settle(main);
+
+    // A right click on "Polices Windows" selects it and greys the rename item: F2 opens nothing.
+    auto windows = TreeFind(tree, {"Polices installées", "Polices Windows"});
+    REQUIRE(windows);
+    RightClickAt(tree, Centre(*TreeItemRect(tree, windows->item)));
+    Settle(main);
+    CHECK(TreeSelection(tree)->text == "Polices Windows");
+    Key(tree, VK_F2);
+    Settle(main);
+    HWND edit = ChildByClass(tree, "Edit");
+    CHECK((edit == nullptr || !IsVisible(edit)));
+    // On a user group it is enabled again.
+    auto titres = TreeFind(tree, {"Polices installées", "Polices titres"});
+    REQUIRE(titres);
+    RightClickAt(tree, Centre(*TreeItemRect(tree, titres->item)));
+    Settle(main);
+    CHECK(TreeSelection(tree)->text == "Polices titres");
+    Key(tree, VK_F2);
+    edit = EditBox(tree);
+    REQUIRE(edit);
+    Key(edit, VK_ESCAPE);
+    Settle(main);
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+
+    // After a restart the groups come back from the registry, in the locale's order.
+    Process again;
+    main = StartAndWait(again);
+    REQUIRE(main);
+    CHECK(Captions(ChildById(main, twInstalledGroup)) ==
+          std::vector<std::string>{"Polices installées", "Nouveau groupe", "Nouveau groupe (2)", "Polices titres",
+                                   "Polices Windows"});
+    CHECK(QuitByButton(again, main) == std::optional<DWORD>(0));
+}

@@ -300,6 +300,13 @@ std::string ToCp1252(std::wstring_view text)
     return out;
 }
 
+std::string TitleOf(HWND wnd)
+{
+    WCHAR wide[512] = {};
+    int n = InternalGetWindowText(wnd, wide, 512);
+    return ToCp1252({wide, static_cast<size_t>(std::max(n, 0))});
+}
+
 std::string Text(HWND wnd)
 {
     if (!IsWindow(wnd)) return {};

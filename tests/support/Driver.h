@@ -115,6 +115,8 @@ HWND ChildByCaption(HWND parent, std::string_view caption);
 // ---- Reading windows -----------------------------------------------------------------------
 
 std::string Text(HWND wnd);
+// A top-level window's title as the window manager holds it: no message to a busy target.
+std::string TitleOf(HWND wnd);
 std::string ClassName(HWND wnd);
 RECT WindowRect(HWND wnd);  // screen coordinates
 RECT ClientRect(HWND wnd);  // client coordinates (left/top 0)
@@ -199,6 +201,7 @@ bool Activate(HWND topLevel);
 // Mouse click (down/up, or a double click) at a client point, with MK_CONTROL/MK_SHIFT.
 void ClickAt(HWND wnd, POINT client, unsigned modifiers = kNoMod, bool doubleClick = false);
 void RightClickAt(HWND wnd, POINT client);
+inline POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 // Waits until the thread that owns wnd has handled everything posted to it so far, what those
 // handlers posted in turn and the keyboard and mouse input queued for it (SendKeys), and takes
 // messages again: in its own loop, or in the loop of a modal box it opened. A box opened that
