@@ -197,18 +197,6 @@ std::vector<HWND> TopLevelWindows(DWORD pid)
     return search.found;
 }
 
-namespace {
-
-// The caption as the system keeps it, read without a message: a program busy starting up (or
-// loading fonts) cannot answer WM_GETTEXT for a while, and its windows must still be found.
-std::string TitleOf(HWND wnd)
-{
-    WCHAR buffer[512] = {};
-    int n = InternalGetWindowText(wnd, buffer, 512);
-    return ToCp1252({buffer, static_cast<size_t>(std::max(n, 0))});
-}
-
-} // namespace
 
 HWND FindTopLevel(DWORD pid, const char* className, const char* title)
 {

@@ -115,7 +115,8 @@ HWND ChildByCaption(HWND parent, std::string_view caption);
 // ---- Reading windows -----------------------------------------------------------------------
 
 std::string Text(HWND wnd);
-// A top-level window's title as the window manager holds it: no message to a busy target.
+// The caption as the system keeps it, read without a message: a program busy starting up (or
+// loading fonts) cannot answer WM_GETTEXT for a while, and its windows must still be found.
 std::string TitleOf(HWND wnd);
 std::string ClassName(HWND wnd);
 RECT WindowRect(HWND wnd);  // screen coordinates
