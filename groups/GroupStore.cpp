@@ -64,8 +64,11 @@ bool RenameGroupKey(const std::string& oldName, const std::string& newName)
 
 std::optional<std::string> FreeGroupName(const std::vector<std::string>& captions)
 {
+    // Registry key names do not tell case apart: a group "nouveau groupe" holds the key that
+    // "Nouveau groupe" would be given, so it takes the name too.
     auto taken = [&](const std::string& candidate) {
-        return std::find(captions.begin(), captions.end(), candidate) != captions.end();
+        const std::string upper = UpperCase(candidate);
+        return std::any_of(captions.begin(), captions.end(), [&](const std::string& c) { return UpperCase(c) == upper; });
     };
     std::string candidate = LoadMessage(1105);
     for (int i = 1; taken(candidate); ++i) {

@@ -79,12 +79,13 @@ const std::string kWindows = "Polices Windows";
 
 } // namespace
 
-TEST_CASE("Default names: the first one free, compared with case")
+TEST_CASE("Default names: the first one free, compared as the registry compares key names")
 {
     CHECK(FreeGroupName({}) == "Nouveau groupe");
     CHECK(FreeGroupName({kRoot, kWindows, "Nouveau groupe", "Nouveau groupe (1)"}) == "Nouveau groupe (2)");
-    // Creation compares with case: a lower-case group does not take the name.
-    CHECK(FreeGroupName({kRoot, kWindows, "nouveau groupe"}) == "Nouveau groupe");
+    // A group that differs only in case holds the same key: its name is taken.
+    CHECK(FreeGroupName({kRoot, kWindows, "nouveau groupe"}) == "Nouveau groupe (1)");
+    CHECK(FreeGroupName({kRoot, kWindows, "NOUVEAU GROUPE", "nouveau groupe (1)"}) == "Nouveau groupe (2)");
     // A gap is filled before the end is reached.
     CHECK(FreeGroupName({"Nouveau groupe", "Nouveau groupe (2)"}) == "Nouveau groupe (1)");
 
