@@ -122,6 +122,16 @@ HWND OpenPrintDialog(Process& typa, HWND main)
     return dlg ? dlg->wnd : nullptr;
 }
 
+// Chooses the mode, presses OK and waits for the job's PDF.
+std::optional<std::string> PrintWithMode(HWND dlg, int mode)
+{
+    Click(ChildById(dlg, mode));
+    Settle(dlg);
+    const auto before = pdf::Files();
+    Click(ChildById(dlg, IDOK));
+    return pdf::WaitForNew(before);
+}
+
 // Today as the sheets write it, in UTF-8.
 std::string Today()
 {
@@ -215,11 +225,7 @@ TEST_CASE("All installed fonts: no-group fonts first, each group on its own page
     // "Polices Windows" with rows but none selected: the group is preselected.
     CHECK_FALSE(Enabled(dlg, TdlgPrint::kIdSelected));
     CHECK(Checked(dlg, TdlgPrint::kIdSelectedGroup));
-    Click(ChildById(dlg, TdlgPrint::kIdAllInstalled));
-    Settle(dlg);
-    const auto before = pdf::Files();
-    Click(ChildById(dlg, IDOK));
-    auto file = pdf::WaitForNew(before);
+    auto file = PrintWithMode(dlg, TdlgPrint::kIdAllInstalled);
     REQUIRE(file);
     Settle(main);
     CHECK(IsEnabled(main));
@@ -277,11 +283,7 @@ TEST_CASE("All available fonts of a folder: each block in its own face, never th
     REQUIRE(dlg);
     CHECK(Enabled(dlg, TdlgPrint::kIdAllAvailable));
     CHECK_FALSE(Checked(dlg, TdlgPrint::kIdAllAvailable)); // never preselected
-    Click(ChildById(dlg, TdlgPrint::kIdAllAvailable));
-    Settle(dlg);
-    const auto before = pdf::Files();
-    Click(ChildById(dlg, IDOK));
-    auto file = pdf::WaitForNew(before);
+    auto file = PrintWithMode(dlg, TdlgPrint::kIdAllAvailable);
     REQUIRE(file);
 
     const std::string text = pdf::Text(*file);
