@@ -118,17 +118,11 @@ TEST_CASE("Keys in the group tree: three new groups, names trimmed or refused, a
     HWND main = StartAndWait(typa);
     REQUIRE(main);
     HWND tree = ChildById(main, twInstalledGroup);
-    auto select = [&](const char* caption) {
-        auto node = TreeFind(tree, {"Polices installées", caption});
-        REQUIRE(node);
-        TreeSelect(tree, node->item);
-        Settle(main);
-    };
 
     // Ctrl+N in the tree: a group under the first free default name, its caption open; Escape keeps
     // that name (Enter would confirm an unchanged name, which is refused as taken).
     for (int i = 0; i < 3; ++i) {
-        select("Polices Windows");
+        SelectGroup(main, "Polices Windows");
         Key(tree, 'N', kCtrl);
         HWND edit = EditBox(tree);
         REQUIRE(edit);
@@ -139,11 +133,11 @@ TEST_CASE("Keys in the group tree: three new groups, names trimmed or refused, a
                                                       "Nouveau groupe (2)", "Polices Windows"});
 
     // F2: blanks around a name go; blanks only are refused and the name stays.
-    select("Nouveau groupe (1)");
+    SelectGroup(main, "Nouveau groupe (1)");
     Key(tree, VK_F2);
     TypeName(tree, "  Polices titres  ");
     Settle(main);
-    select("Nouveau groupe (2)");
+    SelectGroup(main, "Nouveau groupe (2)");
     Key(tree, VK_F2);
     TypeName(tree, "   ");
     auto box = WaitForDialog(typa.Pid(), "Erreur", 60000);

@@ -135,30 +135,11 @@ int HandleCount(HANDLE process)
     return count;
 }
 
-bool RunOver(Process& typa, HWND main)
-{
-    return WaitUntil([&] {
-        if (!Settle(main) || !IsEnabled(main)) return false;
-        for (HWND w : TopLevelWindows(typa.Pid()))
-            if (w != main && IsVisible(w) && ClassName(w) == "#32770") return false;
-        return true;
-    }, 900000, 100);
-}
-
 void SelectAll(HWND list)
 {
     Send(list, LB_SETSEL, TRUE, -1);
     HWND main = GetAncestor(list, GA_ROOT);
     Send(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
-
-void SelectGroup(HWND main, const std::string& group)
-{
-    HWND tree = ChildById(main, twInstalledGroup);
-    auto node = TreeFind(tree, {"Polices installées", group});
-    REQUIRE(node);
-    TreeSelect(tree, node->item);
-    Settle(main);
 }
 
 // Installs every font of the available list into "Cycle" (the first target after "Polices
@@ -171,7 +152,7 @@ std::pair<double, double> Cycle(Process& typa, HWND main, int n)
     SelectAll(available);
     DWORD start = GetTickCount();
     Command(main, kInstallToGroupBase + 0);
-    REQUIRE(RunOver(typa, main));
+    REQUIRE(RunOver(typa, main, 900000));
     const double install = (GetTickCount() - start) / 1000.0;
     CHECK(SystemValues() == n);
 
@@ -184,7 +165,7 @@ std::pair<double, double> Cycle(Process& typa, HWND main, int n)
     REQUIRE(box);
     const DWORD asked = GetTickCount();
     Answer(*box, "Oui");
-    REQUIRE(RunOver(typa, main));
+    REQUIRE(RunOver(typa, main, 900000));
     const double remove = (GetTickCount() - asked + (asked - start)) / 1000.0;
     CHECK(SystemValues() == 0);
     CHECK(ListCount(installed) == 0);

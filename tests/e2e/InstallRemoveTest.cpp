@@ -138,26 +138,6 @@ void SelectRows(HWND list, const std::vector<DemoFont>& fonts)
     Send(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
-void SelectGroup(HWND main, const std::string& group)
-{
-    HWND tree = ChildById(main, twInstalledGroup);
-    auto node = TreeFind(tree, {"Polices installées", group});
-    REQUIRE(node);
-    TreeSelect(tree, node->item);
-    Settle(main);
-}
-
-// Waits until a run is over: no dialog of the program left and the window takes input again.
-bool RunOver(Process& typa, HWND main)
-{
-    return WaitUntil([&] {
-        if (!Settle(main) || !IsEnabled(main)) return false;
-        for (HWND w : TopLevelWindows(typa.Pid()))
-            if (w != main && IsVisible(w) && ClassName(w) == "#32770") return false;
-        return true;
-    }, 300000, 100);
-}
-
 // Answers the next box, after checking its title and text.
 void Expect(Process& typa, const char* title, const std::string& text, const char* button)
 {

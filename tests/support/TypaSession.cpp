@@ -74,6 +74,25 @@ int RowFontHeight(const std::string& face)
     return tm.tmHeight;
 }
 
+bool RunOver(Process& typa, HWND main, DWORD timeoutMs)
+{
+    return WaitUntil([&] {
+        if (!Settle(main) || !IsEnabled(main)) return false;
+        for (HWND w : TopLevelWindows(typa.Pid()))
+            if (w != main && IsVisible(w) && ClassName(w) == "#32770") return false;
+        return true;
+    }, timeoutMs, 100);
+}
+
+void SelectGroup(HWND main, const std::string& group)
+{
+    HWND tree = ChildById(main, twInstalledGroup);
+    auto node = TreeFind(tree, {"Polices installées", group});
+    if (!node) throw DriverError("no group " + group);
+    TreeSelect(tree, node->item);
+    Settle(main);
+}
+
 std::optional<DWORD> QuitByButton(Process& typa, HWND main)
 {
     Click(ChildById(main, btExitProgram));

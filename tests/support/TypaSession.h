@@ -32,6 +32,12 @@ bool WaitUntilQuiet(Process& typa, HWND main, DWORD timeoutMs = 180000);
 // own face.
 int RowFontHeight(const std::string& face);
 
+// Waits until a run is over: no dialog of the program left and the window takes input again.
+bool RunOver(Process& typa, HWND main, DWORD timeoutMs = 300000);
+
+// Selects a group of the group tree under its root, as a user's click would, and waits.
+void SelectGroup(HWND main, const std::string& group);
+
 // "&Quitter" (the button), then the exit code.
 std::optional<DWORD> QuitByButton(Process& typa, HWND main);
 
