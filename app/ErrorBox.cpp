@@ -184,14 +184,7 @@ void LayOutBox(HWND dlg, const BoxState& st)
         x += buttonWidth + m.gap;
     }
 
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    SetWindowPos(dlg, nullptr, (screenWidth - w) / 2, std::max(0, (screenHeight - h) / 2), w, h,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeDialogToClient(dlg, clientWidth, clientHeight);
 
     MsgResult unused;
     if (!EscapeResult(st.buttons, unused))
@@ -396,15 +389,21 @@ void CentreOnWindow(HWND dialog, HWND over)
 
 void CentreOnMainWindow(HWND dialog) { CentreOnWindow(dialog, App().mainWindow); }
 
-void PlaceTopmostDialog(HWND dlg, int clientWidth, int clientHeight)
+void SizeDialogToClient(HWND dlg, int clientWidth, int clientHeight, HWND insertAfter)
 {
     RECT frame{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    SetWindowPos(dlg, insertAfter, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                 std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2), w, h,
+                 SWP_NOACTIVATE | (insertAfter ? 0 : SWP_NOZORDER));
+}
+
+void PlaceTopmostDialog(HWND dlg, int clientWidth, int clientHeight)
+{
     // Centred on the screen first, for a run that has no main window (yet).
-    SetWindowPos(dlg, HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2), w, h, SWP_NOACTIVATE);
+    SizeDialogToClient(dlg, clientWidth, clientHeight, HWND_TOPMOST);
     CentreOnMainWindow(dlg);
 }
 

@@ -105,6 +105,9 @@ private:
 std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, const char* face = "MS Shell Dlg",
                                       WORD points = 8);
 
+// Gives a code-built dialog the frame around a client area of this size, centred on the screen;
+// `insertAfter` places it in the z-order too (nullptr: left where it is).
+void SizeDialogToClient(HWND dlg, int clientWidth, int clientHeight, HWND insertAfter = nullptr);
 // Gives a code-built dialog its client size, keeps it on top, centres it on the screen and then
 // over the main window (when there is one).
 void PlaceTopmostDialog(HWND dlg, int clientWidth, int clientHeight);

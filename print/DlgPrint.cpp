@@ -127,11 +127,7 @@ void TdlgPrint::FormCreate(HWND dlg)
     m_dlg = dlg;
     SetWindowTextA(dlg, "Imprimer les polices");
     CreateControls();
-    RECT frame{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
-    SetWindowPos(dlg, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeDialogToClient(dlg, Scaled(kClientWidth), Scaled(kClientHeight));
     CentreOnMainWindow(dlg);
 
     ApplyPrintOptions(settings::ReadPrintOptions(), m_choices);

@@ -120,12 +120,7 @@ void TdlgAbout::FormCreate(HWND dlg)
                                  (clientWidth - Scaled(75)) / 2, Scaled(204), Scaled(75), Scaled(25),
                                  font);
 
-    RECT frame{0, 0, clientWidth, Scaled(kClientHeight)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    SetWindowPos(dlg, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeDialogToClient(dlg, clientWidth, Scaled(kClientHeight));
 
     SendMessageA(dlg, DM_SETDEFID, IDOK, 0);
     SetFocus(pbOK);

@@ -161,11 +161,7 @@ void TdlgOptions::FormCreate(HWND dlg)
     button("Annuler", pbCancel, right - 2 * kButtonWidth - 8, bottom, kButtonWidth);
     button("Aide", pbHelp, right - kButtonWidth, bottom, kButtonWidth);
 
-    RECT frame{0, 0, S(kClientWidth), S(kClientHeight)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
-    SetWindowPos(dlg, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    SizeDialogToClient(dlg, S(kClientWidth), S(kClientHeight));
     CentreOnMainWindow(dlg);
 
     // The current settings. Setting the text clears the field's modification flag, so OK can

@@ -132,14 +132,8 @@ void TDlgProgress::FormCreate(HWND dlg)
                                 kIdCancel, Scaled((kClientWidth - 75) / 2), Scaled(88), Scaled(75),
                                 Scaled(25), font);
 
-    RECT frame{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
     // Centred on the screen first, for a run that has no main window.
-    SetWindowPos(dlg, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2), w, h,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeDialogToClient(dlg, Scaled(kClientWidth), Scaled(kClientHeight));
     CentreOnMainWindow(dlg);
 
     SendMessageA(dlg, DM_SETDEFID, kIdCancel, 0);
