@@ -566,6 +566,51 @@ HOOKPROC SettleHook(HMODULE& module)
 
 } // namespace
 
+namespace {
+
+// The hook placed on a thread of another process, and that process opened for the events the
+// markers carry.
+struct HookedThread {
+    UniqueKernelHandle process;
+    UniqueHook hook;
+
+    explicit HookedThread(DWORD threadId)
+    {
+        DWORD pid = 0;
+        {
+            UniqueKernelHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId));
+            if (!thread || !(pid = GetProcessIdOfThread(thread.Get()))) return;
+        }
+        process = UniqueKernelHandle(OpenProcess(PROCESS_DUP_HANDLE | SYNCHRONIZE, FALSE, pid));
+        if (!process) return;
+        HMODULE module = nullptr;
+        HOOKPROC proc = SettleHook(module);
+        // Fails when the thread has no message queue (yet), or is gone.
+        hook = UniqueHook(SetWindowsHookExA(WH_GETMESSAGE, proc, module, threadId));
+    }
+    explicit operator bool() const { return static_cast<bool>(hook); }
+
+    // Posts `marker` carrying an event of the target's and waits until the hook sets it.
+    bool RoundTrip(DWORD threadId, UINT marker, WPARAM w, DWORD start, DWORD timeoutMs) const
+    {
+        UniqueKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        HANDLE remote = nullptr;
+        if (!done || !DuplicateHandle(GetCurrentProcess(), done.Get(), process.Get(), &remote,
+                                      EVENT_MODIFY_STATE, FALSE, 0))
+            return false;
+        if (!PostThreadMessageA(threadId, marker, w, reinterpret_cast<LPARAM>(remote))) {
+            DuplicateHandle(process.Get(), remote, nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
+            return false;
+        }
+        DWORD elapsed = GetTickCount() - start;
+        HANDLE waits[] = {done.Get(), process.Get()};
+        return WaitForMultipleObjects(2, waits, FALSE, elapsed >= timeoutMs ? 0 : timeoutMs - elapsed) ==
+               WAIT_OBJECT_0;
+    }
+};
+
+} // namespace
+
 // Neither WaitForInputIdle (Wine 8 sets the idle event once and never resets it) nor a sent
 // message (the target handles sent messages before the posted ones still in its queue) tells
 // when a thread has worked off what was posted to it. So a hook inside the target watches for
@@ -573,36 +618,12 @@ HOOKPROC SettleHook(HMODULE& module)
 // queued; twice, so that what the handlers posted in their turn is worked off as well.
 bool SettleThread(DWORD threadId, DWORD timeoutMs)
 {
-    DWORD pid = 0;
-    {
-        UniqueKernelHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId));
-        if (!thread || !(pid = GetProcessIdOfThread(thread.Get()))) return false;
-    }
-    UniqueKernelHandle process(OpenProcess(PROCESS_DUP_HANDLE | SYNCHRONIZE, FALSE, pid));
-    if (!process) return false;
-    HMODULE module = nullptr;
-    HOOKPROC proc = SettleHook(module);
-    UniqueHook hook(SetWindowsHookExA(WH_GETMESSAGE, proc, module, threadId));
-    if (!hook) return false;  // the thread has no message queue (yet), or is gone
-
+    HookedThread hooked(threadId);
+    if (!hooked) return false;
     static const UINT marker = RegisterWindowMessageA("TypariumDriverSettle");
     const DWORD start = GetTickCount();
-    for (int round = 0; round < 2; ++round) {
-        UniqueKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        HANDLE remote = nullptr;
-        if (!done || !DuplicateHandle(GetCurrentProcess(), done.Get(), process.Get(), &remote,
-                                      EVENT_MODIFY_STATE, FALSE, 0))
-            return false;
-        if (!PostThreadMessageA(threadId, marker, 0, reinterpret_cast<LPARAM>(remote))) {
-            DuplicateHandle(process.Get(), remote, nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
-            return false;
-        }
-        DWORD elapsed = GetTickCount() - start;
-        HANDLE waits[] = {done.Get(), process.Get()};
-        if (WaitForMultipleObjects(2, waits, FALSE, elapsed >= timeoutMs ? 0 : timeoutMs - elapsed) !=
-            WAIT_OBJECT_0)
-            return false;
-    }
+    for (int round = 0; round < 2; ++round)
+        if (!hooked.RoundTrip(threadId, marker, 0, start, timeoutMs)) return false;
     return true;
 }
 
@@ -610,6 +631,46 @@ bool Settle(HWND wnd, DWORD timeoutMs)
 {
     DWORD threadId = GetWindowThreadProcessId(wnd, nullptr);
     return threadId && SettleThread(threadId, timeoutMs);
+}
+
+std::optional<ProbeRequest> Probe(HWND wnd, ProbeRequest request, bool afterPaint, DWORD timeoutMs)
+{
+    const DWORD threadId = GetWindowThreadProcessId(wnd, nullptr);
+    if (!threadId) return std::nullopt;
+    // Probes are rare and one at a time: the section lives for the probe only.
+    UniqueKernelHandle section(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                  sizeof(ProbeRequest), kProbeSection));
+    if (!section) return std::nullopt;
+    auto* shared = static_cast<ProbeRequest*>(MapViewOfFile(section.Get(), FILE_MAP_WRITE | FILE_MAP_READ, 0, 0, sizeof(ProbeRequest)));
+    if (!shared) return std::nullopt;
+    request.value = -1;
+    request.micros = -1;
+    *shared = request;
+    HookedThread hooked(threadId);
+    static const UINT marker = RegisterWindowMessageA(kProbeMarker);
+    std::optional<ProbeRequest> answer;
+    if (hooked && hooked.RoundTrip(threadId, marker, afterPaint ? kProbeAfterPaint : 0, GetTickCount(), timeoutMs))
+        answer = *shared;
+    UnmapViewOfFile(shared);
+    return answer;
+}
+
+int CountFontFamilies(HWND wnd, std::string_view prefix, bool afterPaint, DWORD timeoutMs)
+{
+    ProbeRequest request{};
+    request.kind = ProbeKind::FontFamilies;
+    prefix = prefix.substr(0, sizeof request.text - 1);
+    std::copy(prefix.begin(), prefix.end(), request.text);
+    auto answer = Probe(wnd, request, afterPaint, timeoutMs);
+    return answer ? static_cast<int>(answer->value) : -1;
+}
+
+int CountGdiObjects(HWND wnd, DWORD timeoutMs)
+{
+    ProbeRequest request{};
+    request.kind = ProbeKind::GdiObjects;
+    auto answer = Probe(wnd, request, true, timeoutMs);
+    return answer ? static_cast<int>(answer->value) : -1;
 }
 
 // ---- Message boxes -------------------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
+#include "support/DriverProbe.h"
 
 namespace typa::e2e {
 
@@ -211,6 +212,18 @@ inline POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.
 // does not get there within timeoutMs.
 bool Settle(HWND wnd, DWORD timeoutMs = kDefaultTimeoutMs);
 bool SettleThread(DWORD threadId, DWORD timeoutMs = kDefaultTimeoutMs);
+
+// A measurement taken inside the program that owns wnd, on its thread, once it has handled what
+// was posted to it; with afterPaint, its queued input and pending paints as well (DriverProbe.h).
+// Needs DriverHook.dll. std::nullopt when the thread is gone or does not get there in time.
+std::optional<ProbeRequest> Probe(HWND wnd, ProbeRequest request, bool afterPaint = true,
+                                  DWORD timeoutMs = kDefaultTimeoutMs);
+// Font families whose name starts with prefix, as that program sees them (fonts it loaded for
+// itself included); -1 when the probe failed.
+int CountFontFamilies(HWND wnd, std::string_view prefix, bool afterPaint = true,
+                      DWORD timeoutMs = kDefaultTimeoutMs);
+// GDI objects that program holds (GetGuiResources answers 0 under Wine); -1 when the probe failed.
+int CountGdiObjects(HWND wnd, DWORD timeoutMs = kDefaultTimeoutMs);
 
 // ---- Message boxes -------------------------------------------------------------------------
 

@@ -80,4 +80,10 @@ private:
 Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std::u16string_view fullName,
                  std::uint16_t weight = 400, std::uint16_t fsSelection = 0);
 
+// A real font under other names: its tables as they are, but for a `name` table holding only the
+// family, subfamily, full and PostScript names on platform 3. Empty when `font` has no table
+// directory that fits inside it.
+Bytes Renamed(const Bytes& font, std::u16string_view family, std::u16string_view subfamily,
+              std::u16string_view fullName);
+
 } // namespace typa::test

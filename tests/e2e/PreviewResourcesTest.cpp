@@ -1,0 +1,112 @@
+// Folder fonts are drawn in themselves without being installed: a row loads its file when it is
+// drawn and gives it back when it is drawn again after another row's file was loaded; every
+// refill gives them all back. Counted from inside the program with the system's own list of font
+// families, over a folder of 500 fonts that each carry a family name of their own.
+#include "support/TrueTypeWriter.h"
+#include "support/TypaSession.h"
+#include "res/Resource.h"
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+using namespace typa::e2e;
+using typa::test::Bytes;
+
+namespace {
+
+constexpr int kFonts = 500;
+constexpr const char* kFamily = "Typa Essai";
+
+// 500 copies of a small font that comes with Wine, "Typa Essai 001" to "Typa Essai 500".
+std::string FolderOf500()
+{
+    const std::string folder = BesideExe("preview-500");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::ifstream in(WinePath("/usr/share/wine/fonts/webdings.ttf"), std::ios::binary);
+    const Bytes original{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    REQUIRE(!original.empty());
+    for (int i = 1; i <= kFonts; ++i) {
+        char file[32], family[32];
+        std::snprintf(file, sizeof file, "\\TE%03d.TTF", i);
+        std::snprintf(family, sizeof family, "%s %03d", kFamily, i);
+        const std::string path = folder + file;
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        const std::u16string name(family, family + std::char_traits<char>::length(family));
+        const Bytes font = typa::test::Renamed(original, name, u"Regular", name);
+        REQUIRE(!font.empty());
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
+    }
+    return folder;
+}
+
+int Loaded(HWND main, bool afterPaint = true)
+{
+    const int n = CountFontFamilies(main, kFamily, afterPaint, 120000);
+    REQUIRE(n >= 0);
+    return n;
+}
+
+} // namespace
+
+TEST_CASE("500 folder fonts: only rows drawn since the last refill hold their file, none right after one")
+{
+    ResetSettings(FolderOf500());
+    SetDword(HKEY_CURRENT_USER, kTypaKey, "FontOptions", 1); // short rows: many on a page
+    Process typa;
+    HWND main = StartAndWait(typa, 900000);
+    REQUIRE(main);
+    HWND list = ChildById(main, lbAvailableFonts);
+    REQUIRE(WaitUntil([&] { return ListCount(list) == kFonts; }, 600000));
+    CHECK(ListText(list, 0) == "Typa Essai 001");
+    CHECK(ListText(list, kFonts - 1) == "Typa Essai 500");
+
+    // Rows of one font have one height: a page is what fits in the list.
+    const int rowHeight = std::max(1, ListItemHeight(list, 0));
+    const int perPage = std::max(1, static_cast<int>(ClientRect(list).bottom / rowHeight));
+    const int shown = perPage + 1; // a partly visible row is drawn as well
+
+    // The first screen: its rows were drawn and hold their files, nothing below them does.
+    const int first = Loaded(main);
+    MESSAGE("rows per page: " << perPage << ", files loaded after the first screen: " << first);
+    CHECK(first >= 1);
+    CHECK(first <= shown);
+
+    // Page by page to the end: a row holds its file once drawn, so at most the rows drawn so far.
+    int most = first;
+    for (int top = perPage; top < kFonts; top += perPage) {
+        Send(list, LB_SETTOPINDEX, static_cast<WPARAM>(top));
+        const int loaded = Loaded(main);
+        CHECK(loaded >= 1);
+        CHECK(loaded <= std::min(kFonts, top + shown));
+        most = std::max(most, loaded);
+    }
+    MESSAGE("files loaded after paging to the end: " << most);
+    CHECK(most > shown); // pages already drawn keep theirs until a refill
+
+    // Back at the top, the first page is drawn again after other rows' files were loaded: its rows
+    // give theirs back once drawn.
+    const int beforeBack = Loaded(main);
+    Send(list, LB_SETTOPINDEX, 0);
+    const int afterBack = Loaded(main);
+    MESSAGE("files loaded before and after going back to the top: " << beforeBack << ", " << afterBack);
+    CHECK(afterBack <= beforeBack - perPage);
+
+    // A refill gives every file back before the rows are measured (each only for its measure);
+    // until the list paints again none is loaded, then only the new first screen's.
+    ClickAt(list, Centre(*ListItemRect(list, 0)));
+    REQUIRE(Settle(main));
+    Key(list, VK_F5);
+    CHECK(Loaded(main, false) == 0);
+    REQUIRE(WaitUntil([&] { return ListCount(list) == kFonts; }, 600000));
+    const int refilled = Loaded(main);
+    MESSAGE("files loaded once the refilled list has painted: " << refilled);
+    CHECK(refilled >= 1);
+    CHECK(refilled <= shown);
+
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+}
