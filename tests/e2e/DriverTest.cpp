@@ -206,6 +206,34 @@ TEST_CASE("Settle waits for a slow handler and for a modal box to open")
     CHECK(IsVisible(box));
 }
 
+TEST_CASE("probes measure inside the target once it has handled what was posted to it")
+{
+    Target t;
+    Command(t.main, kIdSlow);
+    CHECK(CountFontFamilies(t.main, "Liberation Mono") == 1); // four styles, one family
+    CHECK(TitleOf(t.main) == "Terminé");             // the slow handler ran first
+    CHECK(CountFontFamilies(t.main, "Aucune police ne porte ce nom") == 0);
+    CHECK(CountFontFamilies(t.main, "", false) > 2);
+    CHECK(CountGdiObjects(t.main) > 10); // stock objects, the window's fonts and brushes
+
+    ProbeRequest redraw{};
+    redraw.kind = ProbeKind::Redraw;
+    redraw.window = t.list;
+    auto painted = Probe(t.main, redraw);
+    REQUIRE(painted);
+    CHECK(painted->micros >= 0);
+
+    ProbeRequest scroll{};
+    scroll.kind = ProbeKind::ScrollTo;
+    scroll.window = t.list;
+    scroll.param = 0;
+    auto scrolled = Probe(t.main, scroll);
+    REQUIRE(scrolled);
+    CHECK(scrolled->value == 0);
+    CHECK(scrolled->micros >= 0);
+    CHECK(t.CloseAndWait().has_value());
+}
+
 TEST_CASE("the question box is read and answered")
 {
     struct Case {

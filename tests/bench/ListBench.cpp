@@ -1,0 +1,171 @@
+// The installed list with 2,000 fonts and every display line, driven from outside as a user would:
+// how long filling the list takes (every row measured and added), how long one screenful takes to
+// draw and one page to scroll, and the GDI objects the program holds before and after 50
+// refreshes. Figures only: nothing here passes or fails on time.
+//   ListBench.exe                 (TYPA_BENCH_FONTS=n for another number of fonts)
+// It installs its fonts into the prefix it runs in ("Typa Banc 0001"...: a small font that comes
+// with Wine under names of its own); use a throw-away prefix.
+#include "support/TrueTypeWriter.h"
+#include "support/TypaSession.h"
+#include "res/Resource.h"
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <numeric>
+#include <vector>
+
+using namespace typa::e2e;
+using typa::test::Bytes;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr const char* kSystemFonts = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+
+double Ms(Clock::time_point from) { return std::chrono::duration<double, std::milli>(Clock::now() - from).count(); }
+
+// Copies of one font, each under a family of its own, in the Windows fonts folder and named in
+// the system's font list, as an installation leaves them.
+void InstallBenchFonts(int count)
+{
+    std::ifstream in(WinePath("/usr/share/wine/fonts/webdings.ttf"), std::ios::binary);
+    const Bytes original{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    REQUIRE(!original.empty());
+    char windows[MAX_PATH];
+    REQUIRE(GetWindowsDirectoryA(windows, MAX_PATH) > 0);
+    const std::string folder = std::string(windows) + "\\Fonts\\";
+    for (int i = 1; i <= count; ++i) {
+        char file[32], family[32], value[48];
+        std::snprintf(file, sizeof file, "TB%04d.TTF", i);
+        std::snprintf(family, sizeof family, "Typa Banc %04d", i);
+        std::snprintf(value, sizeof value, "%s (TrueType)", family);
+        if (GetFileAttributesA((folder + file).c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const std::u16string name(family, family + std::char_traits<char>::length(family));
+            const Bytes font = typa::test::Renamed(original, name, u"Regular", name);
+            REQUIRE(!font.empty());
+            std::ofstream(folder + file, std::ios::binary).write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
+        }
+        SetString(HKEY_LOCAL_MACHINE, kSystemFonts, value, file);
+    }
+}
+
+struct Figures {
+    std::vector<double> ms;
+    void Add(double v) { ms.push_back(v); }
+    double Median() const
+    {
+        std::vector<double> s = ms;
+        std::sort(s.begin(), s.end());
+        return s.empty() ? 0 : s[s.size() / 2];
+    }
+    double Mean() const { return ms.empty() ? 0 : std::accumulate(ms.begin(), ms.end(), 0.0) / static_cast<double>(ms.size()); }
+    double Max() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
+};
+
+} // namespace
+
+TEST_CASE("Installed list benchmark")
+{
+    const char* env = std::getenv("TYPA_BENCH_FONTS");
+    const int wanted = env ? std::max(1, std::atoi(env)) : 2000;
+    auto t = Clock::now();
+    InstallBenchFonts(wanted);
+    std::printf("bench fonts installed into the prefix: %d (%.0f ms)\n", wanted, Ms(t));
+
+    ResetSettings(EmptyFontFolder());
+    DeleteKeyTree(HKEY_CURRENT_USER, (std::string(kTypaKey) + "\\Groups").c_str());
+    t = Clock::now();
+    Process typa;
+    HWND main = StartAndWait(typa, 1800000);
+    REQUIRE(main);
+    HWND list = ChildById(main, lbInstalledFonts);
+    HWND tree = ChildById(main, twInstalledGroup);
+    REQUIRE(WaitUntil([&] { return ListCount(list) >= wanted; }, 1800000, 200));
+    const int rows = ListCount(list);
+    std::printf("start-up until the installed list holds its %d rows: %.0f ms\n", rows, Ms(t));
+    const int gdiAtStart = CountGdiObjects(main, 120000);
+
+    // The installed side becomes the active one, as a click on the list makes it.
+    ClickAt(list, Centre(*ListItemRect(list, 0)));
+    REQUIRE(Settle(main, 120000));
+
+    // Filling alone: choosing a node of the group tree fills the list from the catalogue in memory.
+    auto root = TreeFind(tree, {"Polices installées"});
+    auto windows = TreeFind(tree, {"Polices installées", "Polices Windows"});
+    REQUIRE(root);
+    REQUIRE(windows);
+    Figures fill;
+    for (int i = 0; i < 6; ++i) {
+        t = Clock::now();
+        Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(i % 2 ? root->item : windows->item), 600000);
+        fill.Add(Ms(t));
+        REQUIRE(ListCount(list) >= wanted);
+    }
+    std::printf("fill (%d rows measured and added, group chosen in the tree): median %.0f ms, %.2f ms per row\n",
+                ListCount(list), fill.Median(), fill.Median() / ListCount(list));
+
+    // One screenful, painted at once from inside the program.
+    const int perPage = std::max(1, static_cast<int>(ClientRect(list).bottom / std::max(1, ListItemHeight(list, 0))));
+    Figures draw;
+    for (int i = 0; i < 10; ++i) {
+        ProbeRequest request{};
+        request.kind = ProbeKind::Redraw;
+        request.window = list;
+        auto answer = Probe(main, request, true, 120000);
+        REQUIRE(answer);
+        draw.Add(answer->micros / 1000.0);
+    }
+    std::printf("draw one screenful (%d row(s) of %d px, all display lines): median %.1f ms, max %.1f ms\n",
+                perPage + 1, ListItemHeight(list, 0), draw.Median(), draw.Max());
+
+    // Scrolling page by page, then to the last row and back to the first.
+    Figures scroll;
+    for (int top = perPage, n = 0; n < 30 && top < rows; top += perPage, ++n) {
+        ProbeRequest request{};
+        request.kind = ProbeKind::ScrollTo;
+        request.window = list;
+        request.param = top;
+        auto answer = Probe(main, request, true, 120000);
+        REQUIRE(answer);
+        scroll.Add(answer->micros / 1000.0);
+    }
+    Figures jump;
+    for (LONG top : {static_cast<LONG>(rows - 1), 0L}) {
+        ProbeRequest request{};
+        request.kind = ProbeKind::ScrollTo;
+        request.window = list;
+        request.param = top;
+        auto answer = Probe(main, request, true, 120000);
+        REQUIRE(answer);
+        jump.Add(answer->micros / 1000.0);
+    }
+    std::printf("scroll one page and paint it: mean %.1f ms, max %.1f ms over %zu pages; to the end and back: %.1f, %.1f ms\n",
+                scroll.Mean(), scroll.Max(), scroll.ms.size(), jump.ms[0], jump.ms[1]);
+
+    // Refreshes: the catalogue read again and the list filled again, 50 times.
+    const int gdiBefore = CountGdiObjects(main, 120000);
+    Figures refresh;
+    int gdiAfterFirst = -1;
+    for (int i = 0; i < 50; ++i) {
+        t = Clock::now();
+        Send(main, WM_COMMAND, MAKEWPARAM(mnuViewActual, 0), 0, 600000);
+        refresh.Add(Ms(t));
+        if (i == 0) gdiAfterFirst = CountGdiObjects(main, 120000);
+    }
+    REQUIRE(Settle(main, 120000));
+    const int gdiAfter = CountGdiObjects(main, 120000);
+    std::printf("refresh (catalogue read again, list filled again): median %.0f ms, max %.0f ms over %zu\n",
+                refresh.Median(), refresh.Max(), refresh.ms.size());
+    std::printf("GDI objects held: %d at start, %d before the refreshes, %d after the first, %d after 50\n",
+                gdiAtStart, gdiBefore, gdiAfterFirst, gdiAfter);
+    std::fflush(stdout);
+
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+}
