@@ -96,15 +96,17 @@ TEST_CASE("Installed list benchmark")
     ClickAt(list, Centre(*ListItemRect(list, 0)));
     REQUIRE(Settle(main, 120000));
 
-    // Filling alone: choosing a node of the group tree fills the list from the catalogue in memory.
+    // Filling alone: choosing a node of the group tree fills the list from the catalogue in memory
+    // (the fonts belong to no group: the root empties it, "Polices Windows" fills it again).
     auto root = TreeFind(tree, {"Polices installées"});
     auto windows = TreeFind(tree, {"Polices installées", "Polices Windows"});
     REQUIRE(root);
     REQUIRE(windows);
     Figures fill;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 5; ++i) {
+        Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root->item), 600000);
         t = Clock::now();
-        Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(i % 2 ? root->item : windows->item), 600000);
+        Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(windows->item), 600000);
         fill.Add(Ms(t));
         REQUIRE(ListCount(list) >= wanted);
     }
