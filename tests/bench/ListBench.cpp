@@ -115,39 +115,26 @@ TEST_CASE("Installed list benchmark")
 
     // One screenful, painted at once from inside the program.
     const int perPage = std::max(1, static_cast<int>(ClientRect(list).bottom / std::max(1, ListItemHeight(list, 0))));
-    Figures draw;
-    for (int i = 0; i < 10; ++i) {
+    // Milliseconds the list takes inside the program for one probe (a redraw, or a scroll to a row).
+    auto timed = [&](ProbeKind kind, int top) {
         ProbeRequest request{};
-        request.kind = ProbeKind::Redraw;
+        request.kind = kind;
         request.window = list;
+        request.param = top;
         auto answer = Probe(main, request, true, 120000);
         REQUIRE(answer);
-        draw.Add(answer->micros / 1000.0);
-    }
+        return answer->micros / 1000.0;
+    };
+    Figures draw;
+    for (int i = 0; i < 10; ++i) draw.Add(timed(ProbeKind::Redraw, 0));
     std::printf("draw one screenful (%d row(s) of %d px, all display lines): median %.1f ms, max %.1f ms\n",
                 perPage + 1, ListItemHeight(list, 0), draw.Median(), draw.Max());
 
     // Scrolling page by page, then to the last row and back to the first.
     Figures scroll;
-    for (int top = perPage, n = 0; n < 30 && top < rows; top += perPage, ++n) {
-        ProbeRequest request{};
-        request.kind = ProbeKind::ScrollTo;
-        request.window = list;
-        request.param = top;
-        auto answer = Probe(main, request, true, 120000);
-        REQUIRE(answer);
-        scroll.Add(answer->micros / 1000.0);
-    }
+    for (int top = perPage, n = 0; n < 30 && top < rows; top += perPage, ++n) scroll.Add(timed(ProbeKind::ScrollTo, top));
     Figures jump;
-    for (LONG top : {static_cast<LONG>(rows - 1), 0L}) {
-        ProbeRequest request{};
-        request.kind = ProbeKind::ScrollTo;
-        request.window = list;
-        request.param = top;
-        auto answer = Probe(main, request, true, 120000);
-        REQUIRE(answer);
-        jump.Add(answer->micros / 1000.0);
-    }
+    for (int top : {rows - 1, 0}) jump.Add(timed(ProbeKind::ScrollTo, top));
     std::printf("scroll one page and paint it: mean %.1f ms, max %.1f ms over %zu pages; to the end and back: %.1f, %.1f ms\n",
                 scroll.Mean(), scroll.Max(), scroll.ms.size(), jump.ms[0], jump.ms[1]);
 
