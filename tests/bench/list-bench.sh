@@ -12,4 +12,4 @@ PREFIX=$(mktemp -d /tmp/typa-listbench.XXXXXX)
 cleanup() { WINEPREFIX=$PREFIX wineserver -k 2>/dev/null || true; rm -rf "$PREFIX" "$PREFIX.lock"; }
 trap cleanup EXIT
 rmdir "$PREFIX"
-TYPA_WINEPREFIX=$PREFIX TYPA_BENCH_FONTS=${1:-2000} "$ROOT/scripts/wine-run.sh" "$BENCH" | grep -v '^\[doctest\]'
+TYPA_WINEPREFIX=$PREFIX TYPA_BENCH_FONTS=${1:-2000} "$ROOT/scripts/wine-run.sh" "$BENCH" | grep -v -e '^\[doctest\]' -e '^====='
