@@ -5,7 +5,6 @@
 //   ListBench.exe                 (TYPA_BENCH_FONTS=n for another number of fonts)
 // It installs its fonts into the prefix it runs in ("Typa Banc 0001"...: a small font that comes
 // with Wine under names of its own); use a throw-away prefix.
-#include "support/TrueTypeWriter.h"
 #include "support/TypaSession.h"
 #include "res/Resource.h"
 #include <doctest/doctest.h>
@@ -16,13 +15,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <numeric>
 #include <vector>
 
 using namespace typa::e2e;
-using typa::test::Bytes;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -35,25 +31,10 @@ double Ms(Clock::time_point from) { return std::chrono::duration<double, std::mi
 // the system's font list, as an installation leaves them.
 void InstallBenchFonts(int count)
 {
-    std::ifstream in(WinePath("/usr/share/wine/fonts/webdings.ttf"), std::ios::binary);
-    const Bytes original{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    REQUIRE(!original.empty());
     char windows[MAX_PATH];
     REQUIRE(GetWindowsDirectoryA(windows, MAX_PATH) > 0);
-    const std::string folder = std::string(windows) + "\\Fonts\\";
-    for (int i = 1; i <= count; ++i) {
-        char file[32], family[32], value[48];
-        std::snprintf(file, sizeof file, "TB%04d.TTF", i);
-        std::snprintf(family, sizeof family, "Typa Banc %04d", i);
-        std::snprintf(value, sizeof value, "%s (TrueType)", family);
-        if (GetFileAttributesA((folder + file).c_str()) == INVALID_FILE_ATTRIBUTES) {
-            const std::u16string name(family, family + std::char_traits<char>::length(family));
-            const Bytes font = typa::test::Renamed(original, name, u"Regular", name);
-            REQUIRE(!font.empty());
-            std::ofstream(folder + file, std::ios::binary).write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
-        }
-        SetString(HKEY_LOCAL_MACHINE, kSystemFonts, value, file);
-    }
+    for (const FontCopy& copy : WriteFontCopies(std::string(windows) + "\\Fonts", count, "TB", "Typa Banc", 4))
+        SetString(HKEY_LOCAL_MACHINE, kSystemFonts, (copy.family + " (TrueType)").c_str(), copy.file);
 }
 
 struct Figures {

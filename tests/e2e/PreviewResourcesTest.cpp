@@ -2,7 +2,6 @@
 // drawn and gives it back when it is drawn again after another row's file was loaded; every
 // refill gives them all back. Counted from inside the program with the system's own list of font
 // families, over a folder of 500 fonts that each carry a family name of their own.
-#include "support/TrueTypeWriter.h"
 #include "support/TypaSession.h"
 #include "res/Resource.h"
 #include <doctest/doctest.h>
@@ -10,37 +9,20 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 
 using namespace typa::e2e;
-using typa::test::Bytes;
 
 namespace {
 
 constexpr int kFonts = 500;
 constexpr const char* kFamily = "Typa Essai";
 
-// 500 copies of a small font that comes with Wine, "Typa Essai 001" to "Typa Essai 500".
+// "Typa Essai 001" to "Typa Essai 500".
 std::string FolderOf500()
 {
     const std::string folder = BesideExe("preview-500");
     CreateDirectoryA(folder.c_str(), nullptr);
-    std::ifstream in(WinePath("/usr/share/wine/fonts/webdings.ttf"), std::ios::binary);
-    const Bytes original{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    REQUIRE(!original.empty());
-    for (int i = 1; i <= kFonts; ++i) {
-        char file[32], family[32];
-        std::snprintf(file, sizeof file, "\\TE%03d.TTF", i);
-        std::snprintf(family, sizeof family, "%s %03d", kFamily, i);
-        const std::string path = folder + file;
-        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-        const std::u16string name(family, family + std::char_traits<char>::length(family));
-        const Bytes font = typa::test::Renamed(original, name, u"Regular", name);
-        REQUIRE(!font.empty());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
-    }
+    WriteFontCopies(folder, kFonts, "TE", kFamily, 3);
     return folder;
 }
 

@@ -17,31 +17,56 @@ using namespace typa::e2e;
 
 namespace {
 
-// The driver settles one thread at a time, and the hook runs on that thread only.
-HANDLE g_pending = nullptr;
-UINT_PTR g_timer = 0;
-HANDLE g_probePending = nullptr;
-UINT_PTR g_probeTimer = 0;
-int g_probeTicks = 0;
-
-bool Pending(UINT flags)
-{
-    return (HIWORD(GetQueueStatus(flags)) & flags) != 0;
-}
-
 void Signal(HANDLE event)
 {
     SetEvent(event);
     CloseHandle(event);
 }
 
-void Finish()
-{
-    if (g_timer) KillTimer(nullptr, g_timer);
-    g_timer = 0;
-    if (g_pending) Signal(g_pending);
-    g_pending = nullptr;
-}
+// One marker being answered: its event, and the timer that waits for the queue to drain of
+// `flags` (timer messages come after input and paints). The driver sends one marker of a kind at
+// a time, and the hook runs on the marked thread only.
+struct Wait {
+    HANDLE pending = nullptr;
+    UINT_PTR timer = 0;
+    UINT flags = 0;
+    int ticks = 0;
+    void (*answer)() = nullptr; // runs just before the event is set
+
+    bool Drained() const { return (HIWORD(GetQueueStatus(flags)) & flags) == 0; }
+
+    void Finish()
+    {
+        if (timer) KillTimer(nullptr, timer);
+        timer = 0;
+        if (!pending) return;
+        if (answer) answer();
+        Signal(pending);
+        pending = nullptr;
+    }
+
+    // The marker arrived: everything posted before it is handled.
+    void Start(HANDLE event, UINT waitFor)
+    {
+        // An earlier one that the driver gave up.
+        if (timer) KillTimer(nullptr, timer);
+        timer = 0;
+        if (pending) Signal(pending);
+        pending = event;
+        flags = waitFor;
+        ticks = 0;
+        if (!flags || Drained() || !(timer = SetTimer(nullptr, 0, 1, nullptr))) Finish();
+    }
+
+    // True when msg was this wait's timer.
+    bool OnTimer(const MSG& msg)
+    {
+        if (!timer || msg.message != WM_TIMER || msg.hwnd || msg.wParam != timer) return false;
+        // A window that never stops asking to be painted must not hold the driver for ever.
+        if (Drained() || ((flags & QS_PAINT) && ++ticks > 500)) Finish();
+        return true;
+    }
+};
 
 double Now()
 {
@@ -107,11 +132,8 @@ void Measure(ProbeRequest& request)
     }
 }
 
-void FinishProbe()
+void AnswerProbe()
 {
-    if (g_probeTimer) KillTimer(nullptr, g_probeTimer);
-    g_probeTimer = 0;
-    if (!g_probePending) return;
     if (HANDLE section = OpenFileMappingA(FILE_MAP_WRITE | FILE_MAP_READ, FALSE, kProbeSection)) {
         if (void* view = MapViewOfFile(section, FILE_MAP_WRITE | FILE_MAP_READ, 0, 0, sizeof(ProbeRequest))) {
             Measure(*static_cast<ProbeRequest*>(view));
@@ -119,9 +141,10 @@ void FinishProbe()
         }
         CloseHandle(section);
     }
-    Signal(g_probePending);
-    g_probePending = nullptr;
 }
+
+Wait g_settle;
+Wait g_probe{nullptr, 0, 0, 0, AnswerProbe};
 
 } // namespace
 
@@ -133,26 +156,12 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK DriverGetMessageHook(int code,
         static const UINT probe = RegisterWindowMessageA(kProbeMarker);
         if (marker && msg->message == marker && msg->hwnd == nullptr) {
             msg->message = WM_NULL;
-            Finish();  // an earlier settle that was given up
-            g_pending = reinterpret_cast<HANDLE>(msg->lParam);
-            if (!Pending(QS_INPUT) || !(g_timer = SetTimer(nullptr, 0, 1, nullptr))) Finish();
-        } else if (msg->message == WM_TIMER && msg->hwnd == nullptr && g_timer &&
-                   msg->wParam == g_timer) {
-            msg->message = WM_NULL;
-            if (!Pending(QS_INPUT)) Finish();
+            g_settle.Start(reinterpret_cast<HANDLE>(msg->lParam), QS_INPUT);
         } else if (probe && msg->message == probe && msg->hwnd == nullptr) {
             msg->message = WM_NULL;
-            if (g_probePending) Signal(g_probePending);  // an earlier probe that was given up
-            g_probePending = reinterpret_cast<HANDLE>(msg->lParam);
-            g_probeTicks = 0;
-            if (msg->wParam != kProbeAfterPaint || !Pending(QS_INPUT | QS_PAINT) ||
-                !(g_probeTimer = SetTimer(nullptr, 0, 1, nullptr)))
-                FinishProbe();
-        } else if (msg->message == WM_TIMER && msg->hwnd == nullptr && g_probeTimer &&
-                   msg->wParam == g_probeTimer) {
+            g_probe.Start(reinterpret_cast<HANDLE>(msg->lParam), msg->wParam == kProbeAfterPaint ? QS_INPUT | QS_PAINT : 0);
+        } else if (g_settle.OnTimer(*msg) || g_probe.OnTimer(*msg)) {
             msg->message = WM_NULL;
-            // A window that never stops asking to be painted must not hold the probe for ever.
-            if (!Pending(QS_INPUT | QS_PAINT) || ++g_probeTicks > 500) FinishProbe();
         }
     }
     return CallNextHookEx(nullptr, code, w, l);

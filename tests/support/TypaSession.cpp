@@ -1,5 +1,10 @@
 #include "support/TypaSession.h"
+#include "support/TrueTypeWriter.h"
 #include "res/Resource.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 
 namespace typa::e2e {
 
@@ -15,6 +20,31 @@ std::string DemoFontFolder()
     // build\bin\..\demo-fonts
     std::string bin = ExeFolder();
     return bin.substr(0, bin.find_last_of('\\')) + "\\demo-fonts";
+}
+
+std::vector<FontCopy> WriteFontCopies(const std::string& folder, int count, const std::string& filePrefix,
+                                      const std::string& familyPrefix, int digits)
+{
+    // 4 KB, and there wherever Wine is.
+    std::ifstream in(WinePath("/usr/share/wine/fonts/webdings.ttf"), std::ios::binary);
+    const typa::test::Bytes original{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (original.empty()) throw DriverError("Wine's webdings.ttf cannot be read");
+    std::vector<FontCopy> copies;
+    for (int i = 1; i <= count; ++i) {
+        std::string number = std::to_string(i);
+        number.insert(0, static_cast<std::size_t>(std::max(0, digits - static_cast<int>(number.size()))), '0');
+        FontCopy copy{filePrefix + number + ".TTF", familyPrefix + " " + number};
+        const std::string path = folder + "\\" + copy.file;
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const std::u16string name(copy.family.begin(), copy.family.end());
+            const typa::test::Bytes font = typa::test::Renamed(original, name, u"Regular", name);
+            std::ofstream out(path, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
+            if (font.empty() || !out) throw DriverError("cannot write " + path);
+        }
+        copies.push_back(std::move(copy));
+    }
+    return copies;
 }
 
 void ResetSettings(const std::string& fontPath)

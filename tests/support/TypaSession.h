@@ -4,6 +4,7 @@
 #include "support/Driver.h"
 
 #include <string>
+#include <vector>
 
 namespace typa::e2e {
 
@@ -13,6 +14,16 @@ inline constexpr const char* kMachineKey = "SOFTWARE\\Orvane Media\\Typarium";
 std::string EmptyFontFolder();
 // The demo font folder of the build tree, as Wine sees it.
 std::string DemoFontFolder();
+
+// Copies of a small font that comes with Wine, each a family of its own: the i-th (from 1) is
+// folder\<filePrefix><i>.TTF with the family "<familyPrefix> <i>", i written with `digits` digits.
+// Files already there are kept. Throws DriverError when a file cannot be made.
+struct FontCopy {
+    std::string file;   // name in the folder
+    std::string family;
+};
+std::vector<FontCopy> WriteFontCopies(const std::string& folder, int count, const std::string& filePrefix,
+                                      const std::string& familyPrefix, int digits);
 
 // Forgets the user's settings and sets (or, when empty, removes) FontPath.
 void ResetSettings(const std::string& fontPath);
