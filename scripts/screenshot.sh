@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Takes a screenshot of TYPA.EXE's main window on a virtual X screen (Xvfb, 1024x768x24).
-#   scripts/screenshot.sh OUT.png [seconds to wait after the window appears, default 3]
+#   scripts/screenshot.sh OUT.png [seconds to wait once the window is ready, default 1]
 # Runs build/bin/TYPA.EXE (TYPA_EXE overrides) in the display prefix build/wineprefix-display,
 # whose font folder is the demo folder. Prints the PNG's path.
+# Ready: the main window is shown with both lists filled, no dialog over it (the folder scan's
+# progress dialog) and everything painted, as TypaReady.exe beside the program tells; another
+# program (TYPA_EXE) is ready once its window is mapped. TYPA_READY_TIMEOUT (seconds, 300)
+# bounds the wait; the script fails with what was missing when it passes.
 # TYPA_SHOT_ACTIONS, when set, is a bash snippet run after the wait and before the picture is taken
 # (xdotool clicks and keys on $DISPLAY, e.g. to open a menu or a dialog first).
 set -euo pipefail
@@ -14,11 +18,13 @@ if [[ $# -lt 1 ]]; then
   exit 2
 fi
 out=$(readlink -m "$1")
-settle=${2:-3}
+settle=${2:-1}
 exe=$(readlink -m "${TYPA_EXE:-$TYPA_ROOT/build/bin/TYPA.EXE}")
 prefix=${TYPA_DISPLAY_PREFIX:-$TYPA_ROOT/build/wineprefix-display}
 title=${TYPA_WINDOW_TITLE:-Typarium}
 window_timeout=${TYPA_WINDOW_TIMEOUT:-300}
+ready_timeout=${TYPA_READY_TIMEOUT:-300}
+ready_tool=$(dirname "$exe")/TypaReady.exe
 
 [[ -f $exe ]] || { echo "screenshot: no program at $exe (build first)" >&2; exit 1; }
 mkdir -p "$(dirname "$out")"
@@ -61,7 +67,15 @@ if ! timeout "$window_timeout" xdotool search --sync --onlyvisible --name "^$tit
   tail -n 20 "$work/wine.log" >&2
   exit 1
 fi
-sleep "$settle"    # let it paint
+if [[ $(basename "$exe") == TYPA.EXE ]]; then
+  [[ -f $ready_tool ]] || { echo "screenshot: $ready_tool is missing (build the tests too)" >&2; exit 1; }
+  if ! wine "$ready_tool" "$ready_timeout" </dev/null >"$work/ready.log" 2>&1; then
+    echo "screenshot: TYPA.EXE was not ready within ${ready_timeout}s:" \
+      "$(grep -m1 '^TypaReady:' "$work/ready.log" | sed 's/^TypaReady: //' || true)" >&2
+    exit 1
+  fi
+fi
+sleep "$settle"    # let the screen catch up
 if [[ -n ${TYPA_SHOT_ACTIONS:-} ]]; then
   eval "$TYPA_SHOT_ACTIONS"
 fi

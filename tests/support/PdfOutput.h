@@ -122,8 +122,45 @@ inline std::string RunUnix(const std::string& command)
     return text;
 }
 
-// The text of the pages in reading order (UTF-8), pages separated by form feeds.
-inline std::string Text(const std::string& pdf) { return RunUnix("pdftotext -enc UTF-8 '" + UnixPath(pdf) + "' -"); }
+// What pdftotext gives, as a reader of the page sees it. The fonts name some glyphs after
+// characters other than the ones printed: "-" set in Liberation Sans through Wine's PostScript
+// driver comes back as the soft hyphen U+00AD; hyphen variants and the Latin ligatures are
+// the same kind. Everything else is left as it is, so checks stay exact.
+inline std::string ReaderText(const std::string& utf8)
+{
+    static const struct { const char* from; const char* to; } kSame[] = {
+        {"\xC2\xAD", "-"},          // U+00AD soft hyphen
+        {"\xE2\x80\x90", "-"},      // U+2010 hyphen
+        {"\xE2\x80\x91", "-"},      // U+2011 non-breaking hyphen
+        {"\xEF\xAC\x80", "ff"},     // U+FB00..U+FB04 ligatures
+        {"\xEF\xAC\x81", "fi"},
+        {"\xEF\xAC\x82", "fl"},
+        {"\xEF\xAC\x83", "ffi"},
+        {"\xEF\xAC\x84", "ffl"},
+    };
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        bool mapped = false;
+        for (const auto& m : kSame) {
+            const std::size_t n = std::char_traits<char>::length(m.from);
+            if (utf8.compare(i, n, m.from) == 0) {
+                out += m.to;
+                i += n;
+                mapped = true;
+                break;
+            }
+        }
+        if (!mapped) out += utf8[i++];
+    }
+    return out;
+}
+
+// The text of the pages in reading order (UTF-8), pages separated by form feeds, as read.
+inline std::string Text(const std::string& pdf)
+{
+    return ReaderText(RunUnix("pdftotext -enc UTF-8 '" + UnixPath(pdf) + "' -"));
+}
 inline std::string Info(const std::string& pdf) { return RunUnix("pdfinfo '" + UnixPath(pdf) + "'"); }
 inline std::string Fonts(const std::string& pdf) { return RunUnix("pdffonts '" + UnixPath(pdf) + "'"); }
 
