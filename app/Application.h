@@ -17,6 +17,9 @@ struct Application {
     std::string helpFile;
     // Long hint of whatever the pointer or menu selection rests on; shown in the status bar.
     std::string hint;
+    // Windows is shutting down or the user is logging off: every box and dialog from now on
+    // answers at once as Escape would, and long runs stop at their next step.
+    bool sessionEnding = false;
 };
 
 Application& App();

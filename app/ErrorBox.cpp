@@ -294,6 +294,11 @@ MsgResult ShowMessageBox(const std::string& text, MsgKind kind, unsigned buttons
         return script->Take({text, kind, buttons, KindTitle(kind), GetCursor(), false});
 
     buttons = EffectiveButtons(buttons);
+    if (App().sessionEnding) {
+        // Nobody is there to answer any more: the safe way out, as Escape.
+        MsgResult escape;
+        return EscapeResult(buttons, escape) ? escape : FirstButton(buttons);
+    }
     HWND owner = GetActiveWindow();
     if (!owner && App().mainWindow && IsWindowVisible(App().mainWindow)) owner = App().mainWindow;
 

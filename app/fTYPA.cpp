@@ -80,6 +80,15 @@ LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     }
 }
 
+// Escape on a dialog of ours: Cancel, else No.
+BOOL CALLBACK AnswerAsEscape(HWND wnd, LPARAM)
+{
+    char cls[16] = {};
+    if (IsWindowVisible(wnd) && GetClassNameA(wnd, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0)
+        PostMessageA(wnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return TRUE;
+}
+
 LRESULT CALLBACK ToolbarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_PAINT) {
@@ -173,11 +182,19 @@ LRESULT CALLBACK TfrmTYPA::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     if (!self) return DefWindowProcA(wnd, msg, wp, lp);
     if (msg == WM_CREATE) // a failed check refuses the window itself
         return Guarded<LRESULT>(-1, [&]() -> LRESULT { return self->FormCreate() ? 0 : -1; });
+    ++self->m_handlerDepth;
     LRESULT result = Guarded<LRESULT>(0, [&] { return self->HandleMessage(msg, wp, lp); });
+    --self->m_handlerDepth;
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
         self->m_wnd = nullptr;
         if (App().mainWindow == wnd) App().mainWindow = nullptr;
+        return result;
+    }
+    // A close asked for while something below was still running happens now that it has returned.
+    if (self->m_closePending && self->CanDestroyNow()) {
+        self->m_closePending = false;
+        DestroyWindow(wnd);
     }
     return result;
 }
@@ -208,11 +225,9 @@ LRESULT TfrmTYPA::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_ENTERIDLE: OnEnterIdle(wp); return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
-        if (wp) {
-            ExitRequested = true;
-            SendMessageA(m_wnd, WM_CLOSE, 0, 0);
-        }
+        if (wp) OnEndSession();
         return 0;
+    case WM_RUNENDED: OnRunEnded(); return 0;
     case WM_TRAYCALLBACK: OnTrayCallback(lp); return 0;
     case WM_SHOWREQUEST: ShowMainWindow(); return 0;
     case WM_TIMER:
@@ -304,6 +319,9 @@ bool TfrmTYPA::FormCreate()
     ReadCurrentFolder();
     HighlightActiveSide();
     m_created = true;
+    // What came during the start-up (a font change, a log-off) is taken up once it is over.
+    if (m_refreshPending || m_treeClickPending) PostMessageA(m_wnd, WM_RUNENDED, 0, 0);
+    if (m_closePending) PostMessageA(m_wnd, WM_CLOSE, 0, 0);
     SetCursor(previous ? previous : LoadCursor(nullptr, IDC_ARROW));
     return true;
 }
@@ -671,7 +689,12 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
         return;
     }
     if (control && code != BN_CLICKED) return;
-    if (m_fontsBusy) return; // only the progress dialog takes input during a run
+    if (m_runs > 0) {
+        // Only the run's own dialogs take input meanwhile; a click on the folder tree that was
+        // queued before the run is taken up when it ends.
+        if (id == twAvailableGroup) m_treeClickPending = true;
+        return;
+    }
     switch (MainCommandOf(id)) {
     case twAvailableGroup:
     case PanelAvailableHighlight: twAvailableGroupClick(); break;
@@ -728,30 +751,53 @@ void TfrmTYPA::mnuViewStatusbarClick()
 
 void TfrmTYPA::mnuViewOptionsClick()
 {
+    RunScope run(*this);
     TdlgOptions dlg({SampleText, StatusOptions, FontOptions,
                      [this] { return (GetMenuState(m_menu, mnuViewStatusbar, MF_BYCOMMAND) & MF_CHECKED) != 0; },
                      [this] { mnuViewStatusbarClick(); }, m_wnd});
     dlg.Execute(m_wnd);
-    if (m_wnd) UpdateStatus(); // a log-off while the dialog was up ends the window with it
+    UpdateStatus();
 }
 
 void TfrmTYPA::mnuHelpTopicClick() { WinHelpA(m_wnd, App().helpFile.c_str(), HELP_CONTENTS, 0); }
 
 void TfrmTYPA::OnFontChange()
 {
-    if (m_fontsBusy)
-        m_fontChangePending = true;
-    else if (m_created)
+    if (m_runs > 0 || !m_created)
+        m_refreshPending = true;
+    else
         RefreshLists(true);
+}
+
+TfrmTYPA::RunScope::~RunScope()
+{
+    if (--m_form.m_runs == 0 && m_form.m_wnd && (m_form.m_refreshPending || m_form.m_treeClickPending))
+        PostMessageA(m_form.m_wnd, WM_RUNENDED, 0, 0);
+}
+
+void TfrmTYPA::OnRunEnded()
+{
+    if (m_runs > 0 || !m_created || ExitRequested) return; // a later end takes it up, or nothing is needed
+    if (std::exchange(m_refreshPending, false)) RefreshLists(true);
+    if (std::exchange(m_treeClickPending, false)) {
+        // The trees show what the user chose meanwhile; the lists follow them now.
+        twInstalledGroupClick();
+        HTREEITEM folder = reinterpret_cast<HTREEITEM>(SendMessageA(m_twAvailableGroup, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        if (folder && folder != CurrentFolderNode) twAvailableGroupClick();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
 // Close, tray, destruction
 
+bool TfrmTYPA::CanDestroyNow() const { return m_handlerDepth == 0 && m_runs == 0 && m_created; }
+
 void TfrmTYPA::FormCloseQuery()
 {
     if (ExitRequested) {
-        DestroyWindow(m_wnd);
+        // Never under a run or a box: their loops would go on with freed catalogues and nodes.
+        // The window goes when the outermost call of its procedure returns.
+        m_closePending = true;
         return;
     }
     if (!TrayIconShown) AddTrayIcon();
@@ -785,6 +831,40 @@ void TfrmTYPA::OnTrayCallback(LPARAM mouseMessage)
     if (m_tray) m_tray->OnCallback(mouseMessage);
 }
 
+void TfrmTYPA::OnEndSession()
+{
+    // The system may end the process as soon as this returns: the settings are saved now. A run
+    // in progress stops at its next step as after Cancel, the boxes open on top of it are
+    // answered as Escape would answer them, and the window goes once all of them have returned.
+    ExitRequested = true;
+    App().sessionEnding = true;
+    EndMenu();
+    EnumThreadWindows(GetCurrentThreadId(), AnswerAsEscape, 0);
+    if (m_created) SaveSettings();
+    FormCloseQuery();
+}
+
+void TfrmTYPA::SaveSettings()
+{
+    using namespace settings;
+    OptionSet tools = AppTools & ~(kShowToolbar | kShowStatusBar | kShowHints);
+    if (m_toolbarVisible) tools |= kShowToolbar;
+    if (m_statusBarVisible) tools |= kShowStatusBar;
+    if (m_hintsOn) tools |= kShowHints;
+    tools |= kRestoreSize;
+    AppTools = tools;
+
+    // A minimised window reports a far-away rectangle; its restored one is what the user sized.
+    RECT r;
+    GetWindowRect(m_wnd, &r);
+    if (IsIconic(m_wnd)) {
+        WINDOWPLACEMENT wp{};
+        wp.length = sizeof wp;
+        if (GetWindowPlacement(m_wnd, &wp)) r = wp.rcNormalPosition;
+    }
+    SaveWindowState(m_panelAvailableHeight, m_panelInstalledHeight, AppPos{r.left, r.top, r.right, r.bottom}, AppTools);
+}
+
 void TfrmTYPA::FormDestroy()
 {
     if (TrayIconShown) RemoveTrayIcon();
@@ -792,26 +872,7 @@ void TfrmTYPA::FormDestroy()
     TPopupMenuQS::HintChanged = nullptr;
     UnloadPreviewResources();
 
-    if (m_created) {
-        using namespace settings;
-        OptionSet tools = AppTools & ~(kShowToolbar | kShowStatusBar | kShowHints);
-        if (m_toolbarVisible) tools |= kShowToolbar;
-        if (m_statusBarVisible) tools |= kShowStatusBar;
-        if (m_hintsOn) tools |= kShowHints;
-        tools |= kRestoreSize;
-        AppTools = tools;
-
-        // A minimised window reports a far-away rectangle; its restored one is what the user sized.
-        RECT r;
-        GetWindowRect(m_wnd, &r);
-        if (IsIconic(m_wnd)) {
-            WINDOWPLACEMENT wp{};
-            wp.length = sizeof wp;
-            if (GetWindowPlacement(m_wnd, &wp)) r = wp.rcNormalPosition;
-        }
-        SaveWindowState(m_panelAvailableHeight, m_panelInstalledHeight, AppPos{r.left, r.top, r.right, r.bottom},
-                        AppTools);
-    }
+    if (m_created) SaveSettings();
 
     // Node records go with their nodes; then the items, once no row shows them.
     SendMessageA(m_twInstalledGroup, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));

@@ -87,6 +87,7 @@ private:
     void FormShow();
     void FormResize();
     void FormCloseQuery();
+    bool CanDestroyNow() const;
     void FormDestroy();
     void OnGetMinMaxInfo(MINMAXINFO& mmi);
     void OnCommand(int id, HWND control, int code);
@@ -205,9 +206,32 @@ private:
     TShortcutPopup m_pmManageGroups, m_pmFontDir;         // of the group tree and the drive tree
     POINT m_rightPress{};                                 // where a tree was last pressed with the right button
     const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
-    // While fonts are installed or removed the rows point into the catalogues: a font change
-    // announced meanwhile (our own broadcast included) refreshes the lists only once the run is over.
-    bool m_fontsBusy = false, m_fontChangePending = false;
+
+    // Runs: a folder scan, an installation, a removal, a group deletion, printing, a modal
+    // command. While one is going its loop lets messages through, and the rows, the catalogues
+    // and the tree nodes it walks must stay as they are: commands are not taken, and font
+    // changes (our own broadcast included) and clicks in the trees wait. When the outermost run
+    // ends, WM_RUNENDED brings the lists up to date once.
+    class RunScope {
+    public:
+        explicit RunScope(TfrmTYPA& form) : m_form(form) { ++m_form.m_runs; }
+        ~RunScope();
+        RunScope(const RunScope&) = delete;
+        RunScope& operator=(const RunScope&) = delete;
+
+    private:
+        TfrmTYPA& m_form;
+    };
+    void OnRunEnded();
+    void OnEndSession();
+    void SaveSettings();
+    int m_runs = 0;
+    bool m_refreshPending = false;   // a font change came during a run
+    bool m_treeClickPending = false; // a tree's selection changed during a run
+    // Calls of the window procedure on the stack. The window is destroyed only from the
+    // outermost one, once every loop and box opened below it has returned.
+    int m_handlerDepth = 0;
+    bool m_closePending = false;
 };
 
 } // namespace typa

@@ -364,6 +364,7 @@ void TfrmTYPA::FillInstalledList(bool fromTop)
 
 void TfrmTYPA::ReadCurrentFolder()
 {
+    RunScope run(*this); // the scan lets messages through between its files
     AvailableCatalogue.Clear();
     do {
         ListSubfolders();
@@ -423,12 +424,12 @@ void TfrmTYPA::RebuildGroupMenus()
 void TfrmTYPA::MoveToGroupClick(int index)
 {
     if (index < 0 || index >= static_cast<int>(m_groupTargets.size())) return;
-    std::vector<std::string> names;
+    std::vector<const TToShowItem*> items;
     const int rows = ListCount(m_lbInstalledFonts);
     for (int row = 0; row < rows; ++row)
         if (RowSelected(m_lbInstalledFonts, row))
-            if (TToShowItem* item = RowItem(m_lbInstalledFonts, row)) names.push_back(item->Name);
-    MoveSelectedFonts(InstalledCatalogue, names, m_groupTargets[index]);
+            if (TToShowItem* item = RowItem(m_lbInstalledFonts, row)) items.push_back(item);
+    MoveSelectedFonts(InstalledCatalogue, items, m_groupTargets[index]);
     FillInstalledList(false);
 }
 
@@ -621,7 +622,11 @@ LRESULT TfrmTYPA::OnNotify(NMHDR& header)
         case TVN_DELETEITEMW: FreeDeletedNodeProps(reinterpret_cast<NMTREEVIEWA&>(header)); break;
         case TVN_SELCHANGEDA:
         case TVN_SELCHANGEDW:
-            if (installed) twInstalledGroupClick();
+            if (!installed) break;
+            if (m_runs > 0)
+                m_treeClickPending = true; // the list the run walks stays as it is until it ends
+            else
+                twInstalledGroupClick();
             break;
         case NM_CLICK:
             if (!installed) PostMessageA(m_wnd, WM_COMMAND, MAKEWPARAM(twAvailableGroup, 0), 0);

@@ -19,29 +19,6 @@ HTREEITEM SelectedNode(HWND tree)
     return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
 
-// Marks the window busy for one operation; a font change announced meanwhile is handled at its end.
-class BusyScope {
-public:
-    BusyScope(bool& busy, bool& pending, std::function<void()> refresh)
-        : m_busy(busy), m_pending(pending), m_refresh(std::move(refresh))
-    {
-        m_busy = true;
-        m_pending = false;
-    }
-    ~BusyScope()
-    {
-        m_busy = false;
-        if (std::exchange(m_pending, false)) m_refresh();
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    bool& m_busy;
-    bool& m_pending;
-    std::function<void()> m_refresh;
-};
-
 } // namespace
 
 void TfrmTYPA::btFontInstallClick()
@@ -62,7 +39,7 @@ void TfrmTYPA::InstallIntoGroup(const std::string& group)
     source.installedCount = InstalledCatalogue.Count();
     source.windowsDir = WindowsDir;
     source.unloadPreviewResources = [this] { UnloadPreviewResources(); };
-    BusyScope busy(m_fontsBusy, m_fontChangePending, [this] { RefreshLists(true); });
+    RunScope run(*this);
     InstallSelectedFonts(source, group);
 }
 
@@ -74,7 +51,7 @@ void TfrmTYPA::mnuFontDeleteClick()
     source.fontsDir = FontsDir;
     source.unloadPreviewResources = [this] { UnloadPreviewResources(); };
     TDlgConfirmRemoval dialog;
-    BusyScope busy(m_fontsBusy, m_fontChangePending, [this] { RefreshLists(true); });
+    RunScope run(*this);
     RemoveSelectedFonts(source, true, dialog);
 }
 
@@ -90,10 +67,12 @@ void TfrmTYPA::DeleteGroup()
     }
     const std::string group = NodeCaption(m_twInstalledGroup, node);
     const int rows = static_cast<int>(SendMessageA(m_lbInstalledFonts, LB_GETCOUNT, 0, 0));
+    RunScope run(*this);
     if (rows > 0) {
         TDlgConfirmRemoval dialog;
         if (dialog.Execute(m_wnd, TDlgConfirmRemoval::DeleteGroup, rows, 0, group) != MsgResult::Yes) return;
-        if (SelectionHasStandardFont(m_lbInstalledFonts) &&
+        // Every font of the group goes, whatever rows happen to be selected: all of them count.
+        if (ListHasStandardFont(m_lbInstalledFonts, false) &&
             dialog.Execute(m_wnd, TDlgConfirmRemoval::StandardFonts) != MsgResult::Yes)
             return;
         SetAllSelected(m_lbInstalledFonts, true);
@@ -102,7 +81,6 @@ void TfrmTYPA::DeleteGroup()
         source.installed = &InstalledCatalogue;
         source.fontsDir = FontsDir;
         source.unloadPreviewResources = [this] { UnloadPreviewResources(); };
-        BusyScope busy(m_fontsBusy, m_fontChangePending, [this] { RefreshLists(true); });
         RemoveSelectedFonts(source, false, dialog);
     }
     // The group goes whatever became of its fonts. Fonts that stayed installed (a stop, Cancel)

@@ -86,6 +86,7 @@ LRESULT CALLBACK TfrmTYPA::TreeProc(HWND tree, UINT msg, WPARAM wp, LPARAM lp, U
 
 void TfrmTYPA::OnTreeRightClick(HWND tree, HTREEITEM node)
 {
+    if (m_runs > 0) return; // queued before a run: the run's lists and nodes stay as they are
     if (tree == m_twInstalledGroup)
         twInstalledGroupMouseUp(node);
     else

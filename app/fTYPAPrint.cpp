@@ -27,6 +27,7 @@ void TfrmTYPA::mnuFontPrintClick()
     if (folder) source.folderPath = folder->Location;
     source.sampleText = SampleText;
     source.printer = &m_printer;
+    RunScope run(*this); // the job prints the catalogue's own items
     typa::mnuFontPrintClick(source);
 }
 

@@ -78,6 +78,7 @@ void FontCatalogue::Clear()
     m_firstIndex.clear();
     m_viewDirty = true;
     m_indexDirty = true;
+    m_complete = false;
 }
 
 void FontCatalogue::Sort(const std::function<bool(const TToShowItem&, const TToShowItem&)>& less)
@@ -119,8 +120,8 @@ void MarkInstalled(TToShowItem& item, const NameList& fontsFolderFiles, const Fo
     const std::string file = UpperCase(item.FileName);
     auto dot = file.find_last_of('.');
     const std::string fot = (dot == std::string::npos ? file : file.substr(0, dot)) + ".FOT";
-    item.Installed = fontsFolderFiles.Contains(file) || fontsFolderFiles.Contains(fot) ||
-                     installed.IndexOf(item.Family) >= 0 || installed.IndexOf(item.Name) >= 0;
+    item.OwnFileInstalled = fontsFolderFiles.Contains(file) || fontsFolderFiles.Contains(fot);
+    item.Installed = item.OwnFileInstalled || installed.IndexOf(item.Family) >= 0 || installed.IndexOf(item.Name) >= 0;
 }
 
 } // namespace typa

@@ -35,8 +35,12 @@ public:
     int Add(const std::string& name, std::unique_ptr<TToShowItem>& item);
     // First index whose name equals `name`, or -1.
     int IndexOf(const std::string& name) const;
-    // Frees every item, after the hook has let go of them.
+    // Frees every item, after the hook has let go of them; the catalogue is no longer complete.
     void Clear();
+    // Filled to the end from its source (the installed fonts: every system value read). Only a
+    // complete catalogue may stand for what is installed, e.g. when the groups are saved.
+    bool Complete() const { return m_complete; }
+    void MarkComplete() { m_complete = true; }
     void SetBeforeClear(std::function<void()> hook) { m_beforeClear = std::move(hook); }
 
     // Puts the entries in a new order (as-added catalogues only): printing sorts the installed
@@ -63,6 +67,7 @@ private:
     mutable std::unordered_map<std::string, int> m_firstIndex;
     mutable bool m_indexDirty = true;
     std::function<void()> m_beforeClear;
+    bool m_complete = false;
 };
 
 // A list of names: FamilyNames (as the system reports them) or FontsFolderFiles (sorted, equal
@@ -88,7 +93,8 @@ private:
 };
 
 // Sets `Installed` of a folder font: its file (or the same name with .FOT) is in the Windows fonts
-// folder, or its family or its own name is the name of an installed font.
+// folder, or its family or its own name is the name of an installed font. `OwnFileInstalled`
+// tells the first case from the others.
 void MarkInstalled(TToShowItem& item, const NameList& fontsFolderFiles, const FontCatalogue& installed);
 
 } // namespace typa

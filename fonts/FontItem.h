@@ -15,6 +15,10 @@ struct TToShowItem {
     std::string Group;    // user group of an installed font; empty for none
     std::int32_t Size = 0; // file size of a folder font; 0 for installed fonts
     bool Installed = false;     // folder font already installed: drawn red, never installed again
+    // Folder font whose own file is the installed one (it lies in the Windows fonts folder). A
+    // font marked installed only because its family or name is installed is still drawn and
+    // printed from its own file: the installed face may be another style.
+    bool OwnFileInstalled = false;
     LOGFONTA LogFont{};
     bool PreviewLoaded = false; // the file is loaded as a temporary font resource for drawing
     bool StandardStripped = false; // " Standard" was removed from the registry value name

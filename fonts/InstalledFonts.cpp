@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "fonts/NameCompare.h"
 #include "platform/GdiFonts.h"
+#include "platform/Handles.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 
@@ -60,21 +61,41 @@ bool DeleteSystemFont(const std::string& valueName)
     return reg::DeleteValue(HKEY_LOCAL_MACHINE, SystemFontKey(), valueName);
 }
 
+std::string InstalledFontName(const std::string& valueName, const std::function<bool(const std::string&)>& isFamily,
+                              bool* standardStripped)
+{
+    std::string name = valueName;
+    static const std::string kTrueType = " (TrueType)";
+    if (auto p = name.find(kTrueType); p != std::string::npos) name.erase(p, kTrueType.size());
+    static const std::string kStandard = " Standard";
+    auto p = name.find(kStandard);
+    const bool strip = p != std::string::npos && isFamily(name.substr(0, p));
+    if (strip) name.erase(p, kStandard.size());
+    if (standardStripped) *standardStripped = strip;
+    return name;
+}
+
+std::string InstalledFontName(const std::string& valueName, const std::string& ownFamily)
+{
+    WindowDc screen(nullptr);
+    return InstalledFontName(valueName, [&](const std::string& family) {
+        if (family == ownFamily) return true;
+        bool found = false;
+        gdi::EnumFamilies(screen.Get(), family.c_str(), [&](const ENUMLOGFONTA&, const NEWTEXTMETRICA& m, DWORD) {
+            found = (m.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
+            return !found;
+        });
+        return found;
+    });
+}
+
 std::unique_ptr<TToShowItem> ItemFromSystemFont(const std::string& valueName, const std::string& data,
                                                 const NameList& familyNames)
 {
     if (Extension(data) == ".FON") return nullptr;
-    std::string name = valueName;
-    static const std::string kTrueType = " (TrueType)";
-    if (auto p = name.find(kTrueType); p != std::string::npos) name.erase(p, kTrueType.size());
-
     auto item = std::make_unique<TToShowItem>();
-    static const std::string kStandard = " Standard";
-    auto p = name.find(kStandard);
-    if (p != std::string::npos && familyNames.Contains(name.substr(0, p))) {
-        name.erase(p, kStandard.size());
-        item->StandardStripped = true;
-    }
+    const std::string name = InstalledFontName(
+        valueName, [&](const std::string& family) { return familyNames.Contains(family); }, &item->StandardStripped);
     item->Name = name;
     item->Family = "*";
     item->FileName = DisplayFileName(data);
@@ -132,6 +153,7 @@ void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& insta
         if (i % 20 == 0 && progress) progress(5 + static_cast<int>(std::lround(95.0 * i / n)));
     }
 
+    installed.MarkComplete();
     ReadFontGroups(installed);
 }
 
@@ -150,6 +172,9 @@ void ReadFontGroups(FontCatalogue& installed)
 
 void SaveFontGroups(const FontCatalogue& installed)
 {
+    // The key is rewritten as a whole: from anything less than every installed font (a
+    // catalogue emptied or being rebuilt) it would lose the groups of all the others.
+    if (!installed.Complete()) return;
     reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
     std::vector<std::pair<std::string, std::string>> values;
     values.reserve(installed.Count());

@@ -20,6 +20,15 @@ std::string ReadSystemFont(const std::string& valueName);
 bool WriteSystemFont(const std::string& valueName, const std::string& data);
 bool DeleteSystemFont(const std::string& valueName);
 
+// The name under which the installed side shows the font of system value `valueName`: without
+// " (TrueType)", and without the " Standard" that follows a family name (`isFamily`).
+// `standardStripped`, when given, tells whether " Standard" went.
+std::string InstalledFontName(const std::string& valueName, const std::function<bool(const std::string&)>& isFamily,
+                              bool* standardStripped = nullptr);
+// The same for a font just installed: its family is `ownFamily`, or any TrueType family the
+// system reports now.
+std::string InstalledFontName(const std::string& valueName, const std::string& ownFamily);
+
 // Turns one system font registry value into an item, or null for a bitmap or vector font (.FON).
 std::unique_ptr<TToShowItem> ItemFromSystemFont(const std::string& valueName, const std::string& data,
                                                 const NameList& familyNames);
@@ -39,6 +48,7 @@ struct FamilyPassState {
 void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, FamilyPassState& state);
 
 void ReadFontGroups(FontCatalogue& installed);
+// Rewrites the Fonts key from the catalogue; does nothing unless the catalogue is complete.
 void SaveFontGroups(const FontCatalogue& installed);
 
 } // namespace typa

@@ -128,8 +128,12 @@ FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText,
         return SkipOrStop(3007, bare);
     }
     // Loaded: the old file, if any, goes with `aside`.
-    WriteSystemFont(font.Name + " (TrueType)", AsciiUpper(bare));
-    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, rowText, group);
+    const std::string valueName = font.Name + " (TrueType)";
+    WriteSystemFont(valueName, AsciiUpper(bare));
+    // The group goes under the name the installed side will show ("Essai Standard" shows as
+    // "Essai" once the family "Essai" is installed), or the next reading would not find it.
+    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, InstalledFontName(rowText + " (TrueType)", font.Family),
+                     group);
     return FileOutcome::Installed;
 }
 

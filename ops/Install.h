@@ -37,7 +37,8 @@ enum class FileOutcome { Installed, Skipped, Stop };
 
 // The per-file steps after the progress and the cancel test: the question before replacing a
 // file, the room on the Windows drive, the copy, the load, the registry. `rowText` names the
-// group record; `overwriteAll` is the run's answer All to the replace question.
+// group record, under the name the installed side will show for it; `overwriteAll` is the run's
+// answer All to the replace question.
 //
 // A file that replaces one of the same name is first copied whole beside it under a temporary
 // name; the old file is moved aside only then, and comes back when the new one cannot be put in

@@ -1,17 +1,22 @@
 #include "ops/Move.h"
 #include "app/Messages.h"
 #include "fonts/InstalledFonts.h"
+#include "fonts/NameCompare.h"
+
+#include <unordered_set>
 
 namespace typa {
 
-void MoveSelectedFonts(FontCatalogue& installed, const std::vector<std::string>& selectedNames,
+void MoveSelectedFonts(FontCatalogue& installed, const std::vector<const TToShowItem*>& selected,
                        const std::string& target)
 {
     const std::string group = target == LoadMessage(1091) ? std::string() : target;
-    for (const std::string& name : selectedNames) {
-        int i = installed.IndexOf(name);
-        if (i >= 0) installed.Item(i)->Group = group;
-    }
+    const std::unordered_set<const TToShowItem*> chosen(selected.begin(), selected.end());
+    std::unordered_set<std::string> names;
+    for (int i = 0; i < installed.Count(); ++i)
+        if (chosen.count(installed.Item(i))) names.insert(UpperCase(installed.Name(i)));
+    for (int i = 0; i < installed.Count(); ++i)
+        if (names.count(UpperCase(installed.Name(i)))) installed.Item(i)->Group = group;
     SaveFontGroups(installed);
 }
 

@@ -7,10 +7,11 @@
 
 namespace typa {
 
-// Gives every named font the group `target` ("Polices Windows" means no group) and saves the
-// groups. Names are looked up in the catalogue, first match without regard to case; names not
-// found are passed over.
-void MoveSelectedFonts(FontCatalogue& installed, const std::vector<std::string>& selectedNames,
+// Gives the selected rows' own items the group `target` ("Polices Windows" means no group) and
+// saves the groups. A group is recorded per font name, so fonts that share a selected font's
+// name (without regard to case, as the registry compares names) go with it: otherwise the next
+// start would put them all back into one group. Items not in the catalogue are passed over.
+void MoveSelectedFonts(FontCatalogue& installed, const std::vector<const TToShowItem*>& selected,
                        const std::string& target);
 
 // Empties `menu` and fills it with one item per caption, command ids from `firstId` on, leaving

@@ -50,7 +50,11 @@ bool IsStandardFamily(const std::string& family)
 
 bool SelectionHasStandardFont(HWND installedList)
 {
-    const bool onlySelected = SendMessageA(installedList, LB_GETSELCOUNT, 0, 0) > 0;
+    return ListHasStandardFont(installedList, SendMessageA(installedList, LB_GETSELCOUNT, 0, 0) > 0);
+}
+
+bool ListHasStandardFont(HWND installedList, bool onlySelected)
+{
     const int rows = RowCount(installedList);
     for (int row = 0; row < rows; ++row) {
         if (onlySelected && !RowSelected(installedList, row)) continue;

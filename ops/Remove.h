@@ -19,6 +19,9 @@ bool IsStandardFamily(const std::string& family);
 // True when a font concerned has a standard family: the selected rows of `installedList` when
 // any is selected, else all of its rows.
 bool SelectionHasStandardFont(HWND installedList);
+// True when a row of `installedList` has a standard family: only the selected rows when
+// `selectedOnly`, else every row.
+bool ListHasStandardFont(HWND installedList, bool selectedOnly);
 
 // The other file of a font: a path containing "FOT" has a companion with the extension ".TTF";
 // one containing "TTF" has one with ".FOT", and that rule wins when both apply. "" when neither.

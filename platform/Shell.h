@@ -10,8 +10,9 @@ bool AddNotifyIcon(HWND wnd, UINT id, UINT callbackMessage, HICON icon, const st
 bool DeleteNotifyIcon(HWND wnd, UINT id);
 
 // Moves a file (a full path) to the Recycle Bin, from where the user can restore it: no
-// question, no progress and no error window of the shell's own. 0 on success, else an error
-// code (the shell's, or ERROR_CANCELLED when it gave up without one).
+// question, no progress and no error window of the shell's own. A file is never erased: when
+// the bin does not take it, it stays in its place. 0 on success, else an error code (the
+// shell's, or ERROR_CANCELLED when it gave up without one or erased the file, which was put back).
 DWORD MoveToRecycleBin(const std::string& fullPath);
 
 // Tells every top-level window, the program's own included, that the system's fonts changed.

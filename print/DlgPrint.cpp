@@ -80,6 +80,7 @@ TdlgPrint::TdlgPrint(TPrinter& printer, const PrintDialogContext& context)
 
 bool TdlgPrint::Execute(HWND owner)
 {
+    if (App().sessionEnding) return false;
     const std::vector<WORD> tmpl =
         EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME);
     HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);

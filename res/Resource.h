@@ -71,6 +71,8 @@
 // Messages of our own.
 #define WM_TRAYCALLBACK (WM_USER + 1)
 #define WM_SHOWREQUEST (WM_USER + 2)
+// Posted by the main window to itself when its last run has ended: what waited for it runs now.
+#define WM_RUNENDED (WM_USER + 3)
 
 // Items generated in the group-target menus: base + index of the group's node in tree order.
 #define kInstallToGroupBase 3000

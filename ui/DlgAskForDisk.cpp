@@ -95,6 +95,7 @@ MsgResult TDlgAskForDisk::Execute(const std::string& text)
                                     kCaption, GetCursor(), false});
         return r == MsgResult::OK ? MsgResult::OK : MsgResult::Cancel;
     }
+    if (App().sessionEnding) return MsgResult::Cancel;
 
     m_text = text;
     // A fixed frame without title-bar buttons, above every other window.

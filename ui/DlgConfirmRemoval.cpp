@@ -103,6 +103,7 @@ MsgResult TDlgConfirmRemoval::Execute(HWND owner, Mode mode, int count, int coun
                                     LoadMessage(5011), GetCursor(), false});
         return r == MsgResult::Yes ? MsgResult::Yes : MsgResult::No;
     }
+    if (App().sessionEnding) return MsgResult::No; // nothing is removed while the session ends
     const std::vector<WORD> tmpl = EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                                                        WS_EX_DLGMODALFRAME | WS_EX_TOPMOST);
     HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);

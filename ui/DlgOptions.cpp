@@ -43,6 +43,7 @@ std::string SampleTextFromField(std::string text)
 
 bool TdlgOptions::Execute(HWND owner)
 {
+    if (App().sessionEnding) return false;
     const std::vector<WORD> tmpl = EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                                                        WS_EX_DLGMODALFRAME);
     HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);

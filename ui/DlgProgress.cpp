@@ -240,7 +240,11 @@ void ProgressStep(TDlgProgress& d, int position, const std::string& text)
     }
 }
 
-bool ProgressCancelled() noexcept { return std::exchange(State().cancelled, false); }
+bool ProgressCancelled() noexcept
+{
+    // A session that ends stops every run as Cancel would.
+    return std::exchange(State().cancelled, false) || App().sessionEnding;
+}
 
 void ProgressClose(TDlgProgress& d) noexcept
 {

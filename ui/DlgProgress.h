@@ -82,7 +82,8 @@ void ProgressOpen(TDlgProgress& d, const char* caption, const std::string& text,
 // so that the main loop still ends.
 void ProgressStep(TDlgProgress& d, int position, const std::string& text);
 
-// True when Cancel (or Enter or Escape on the dialog) was pressed since the last call; clears it.
+// True when Cancel (or Enter or Escape on the dialog) was pressed since the last call, which
+// clears it, and always once the session ends (App().sessionEnding).
 bool ProgressCancelled() noexcept;
 
 // Ends the run: enables again the windows that ProgressOpen disabled and that still exist,

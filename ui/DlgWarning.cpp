@@ -21,6 +21,7 @@ MsgResult TDlgWarning::Execute(HWND owner, const std::string& caption, const std
                                     caption, GetCursor(), true});
         return r == MsgResult::Yes ? MsgResult::Yes : MsgResult::No;
     }
+    if (App().sessionEnding) return MsgResult::No;
 
     m_caption = caption;
     m_text = text;

@@ -182,7 +182,7 @@ void DrawFontRow(HDC dc, const RECT& r, const TToShowItem& item, const std::stri
 
 bool NeedsPreview(const TToShowItem& item)
 {
-    return item.Size != 0 && !item.Installed && !item.PreviewLoaded;
+    return item.Size != 0 && !item.OwnFileInstalled && !item.PreviewLoaded;
 }
 
 void LoadPreview(TToShowItem& item)

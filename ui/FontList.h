@@ -45,8 +45,9 @@ int MeasureFontRow(HDC dc, const TToShowItem& item, const std::string& rowText, 
 void DrawFontRow(HDC dc, const RECT& r, const TToShowItem& item, const std::string& rowText, bool selected,
                  bool availableList, std::uint8_t fontOptions, const std::string& sampleText);
 
-// A folder font that is not installed must be loaded as a font resource before the system can
-// draw it in itself.
+// A folder font must be loaded as a font resource before the system can draw it in itself,
+// unless its own file is the installed one: a font marked installed for its family or its name
+// may differ from the installed face (another style of the family).
 bool NeedsPreview(const TToShowItem& item);
 // Loads item.Path as a temporary font resource and marks the item when it loaded; a failure is
 // not reported (the mapper then draws a substitute face). Does nothing when already loaded.

@@ -113,11 +113,13 @@ TEST_CASE("A folder font counts as installed by file, by .FOT, by family or by n
     byFile.Name = "Arial Gras";
     MarkInstalled(byFile, files, installed);
     CHECK(byFile.Installed);
+    CHECK(byFile.OwnFileInstalled);
 
     TToShowItem byFot;
     byFot.FileName = "Oldfont.ttf";
     MarkInstalled(byFot, files, installed);
     CHECK(byFot.Installed);
+    CHECK(byFot.OwnFileInstalled);
 
     TToShowItem byFamily;
     byFamily.FileName = "Gentiumplus-i.ttf";
@@ -125,6 +127,7 @@ TEST_CASE("A folder font counts as installed by file, by .FOT, by family or by n
     byFamily.Name = "Gentium Plus Italic";
     MarkInstalled(byFamily, files, installed);
     CHECK(byFamily.Installed);
+    CHECK_FALSE(byFamily.OwnFileInstalled); // its own file is not the installed face
 
     TToShowItem byName;
     byName.FileName = "Lato-black.ttf";
@@ -132,14 +135,16 @@ TEST_CASE("A folder font counts as installed by file, by .FOT, by family or by n
     byName.Name = "lato black";
     MarkInstalled(byName, files, installed);
     CHECK(byName.Installed);
+    CHECK_FALSE(byName.OwnFileInstalled);
 
     TToShowItem none;
     none.FileName = "Hack-regular.ttf";
     none.Family = "Hack";
     none.Name = "Hack Regular";
-    none.Installed = true; // recomputed at every fill
+    none.Installed = none.OwnFileInstalled = true; // recomputed at every fill
     MarkInstalled(none, files, installed);
     CHECK_FALSE(none.Installed);
+    CHECK_FALSE(none.OwnFileInstalled);
 }
 
 TEST_CASE("Name keys are equal exactly when the names compare equal")

@@ -335,8 +335,12 @@ TEST_CASE("Preview resources: only folder fonts that are not installed, loaded a
     CHECK_FALSE(installedFont.PreviewLoaded);
 
     TToShowItem alreadyInstalled = FolderItem("Arial");
-    alreadyInstalled.Installed = true;
+    alreadyInstalled.Installed = alreadyInstalled.OwnFileInstalled = true;
     CHECK_FALSE(NeedsPreview(alreadyInstalled));
+    // Marked installed for its family only: another style of it is installed, not this file.
+    TToShowItem otherStyle = FolderItem("Arial Italique");
+    otherStyle.Installed = true;
+    CHECK(NeedsPreview(otherStyle));
 
     TToShowItem missing = FolderItem("Nulle");
     missing.Path = "z:\\no such folder\\nulle.ttf";

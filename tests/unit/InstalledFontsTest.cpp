@@ -117,9 +117,41 @@ TEST_CASE("Equal names: the later group is the one stored")
         item->Group = g;
         installed.Add("Double", item);
     }
+    installed.MarkComplete();
     SaveFontGroups(installed);
     CHECK(reg::ReadString(HKEY_CURRENT_USER, settings::kFontsKey, "Double", "") == "Second");
     ReadFontGroups(installed);
     CHECK(installed.Item(0)->Group == "Second");
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+}
+
+TEST_CASE("Only the complete catalogue of installed fonts rewrites the groups")
+{
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, "Autre police", "Mes polices");
+    FontCatalogue installed(FontCatalogue::Order::AsAdded);
+    auto item = std::make_unique<TToShowItem>();
+    item->Name = "Une police";
+    item->Group = "Groupe";
+    installed.Add("Une police", item);
+
+    // Filled by hand, not from the system: it does not stand for every installed font.
+    SaveFontGroups(installed);
+    CHECK(reg::ReadString(HKEY_CURRENT_USER, settings::kFontsKey, "Autre police", "") == "Mes polices");
+    CHECK_FALSE(reg::ValueExists(HKEY_CURRENT_USER, settings::kFontsKey, "Une police"));
+
+    // Emptied (as when the window goes, or before a rebuild): the key keeps every group.
+    installed.MarkComplete();
+    installed.Clear();
+    CHECK_FALSE(installed.Complete());
+    SaveFontGroups(installed);
+    CHECK(reg::ReadString(HKEY_CURRENT_USER, settings::kFontsKey, "Autre police", "") == "Mes polices");
+
+    // Built from the system to the end, it is complete.
+    NameList families(false);
+    HDC dc = GetDC(nullptr);
+    BuildInstalledCatalogue(dc, families, installed, {});
+    ReleaseDC(nullptr, dc);
+    CHECK(installed.Complete());
     reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
 }
