@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 #include "platform/Registry.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace typa::settings {
@@ -21,7 +22,9 @@ std::string ReadFontPath() { return reg::ReadStringReadOnly(HKEY_LOCAL_MACHINE, 
 
 std::string ReadSampleText(const std::string& def)
 {
-    return reg::ReadString(HKEY_CURRENT_USER, kProgramKey, "SampleText", def);
+    std::string text = reg::ReadString(HKEY_CURRENT_USER, kProgramKey, "SampleText", def);
+    if (text.size() > kSampleTextMax) text.resize(kSampleTextMax); // drawn on every row: keep it as the dialog would
+    return text;
 }
 
 bool WriteSampleText(const std::string& text)
@@ -54,8 +57,9 @@ AppPos ReadAppPos()
 
 std::int32_t ReadTreeHeight(bool installed)
 {
-    return reg::ReadInteger(HKEY_CURRENT_USER, kProgramKey, installed ? "TVInstHeight" : "TVAvailHeight",
-                            kTreeHeightDefault);
+    const std::int32_t stored = reg::ReadInteger(HKEY_CURRENT_USER, kProgramKey,
+                                                 installed ? "TVInstHeight" : "TVAvailHeight", kTreeHeightDefault);
+    return std::clamp<std::int32_t>(stored, 0, kTreeHeightMax);
 }
 
 void SaveWindowState(std::int32_t availableTreeHeight, std::int32_t installedTreeHeight, const AppPos& pos,

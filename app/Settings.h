@@ -3,6 +3,7 @@
 // installation, only read here) under HKEY_LOCAL_MACHINE. Option sets are corrected on reading so
 // the rest of the program never sees a value out of range.
 #include <windows.h>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -28,6 +29,11 @@ inline constexpr OptionSet kPrintOptionsDefault = 31;
 inline constexpr OptionSet kStatusOptionsDefault = 15;
 inline constexpr OptionSet kFontOptionsDefault = 31;
 inline constexpr std::int32_t kTreeHeightDefault = 110;
+// No window can be higher than the coordinates the system handles; a stored height beyond them
+// (or below 0) is taken as the nearest of 0 and this.
+inline constexpr std::int32_t kTreeHeightMax = 32767;
+// The options dialog takes no more; a longer stored text is cut when read.
+inline constexpr std::size_t kSampleTextMax = 100;
 
 // A stored value below 0 or above the largest valid set falls back to the default.
 constexpr OptionSet CorrectOptionSet(std::int32_t stored, OptionSet largest, OptionSet def)

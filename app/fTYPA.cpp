@@ -160,8 +160,9 @@ bool TfrmTYPA::Create(HWND owner)
                                bounds.right - bounds.left, bounds.bottom - bounds.top, owner, m_menu,
                                App().instance, this);
     if (!wnd) {
-        // The window is gone, and with it the menu it would have owned.
-        if (m_menu) DestroyMenu(m_menu);
+        // A window that came into being took its menu along when it was destroyed again (a
+        // start-up check refused it); otherwise the menu is still ours to destroy.
+        if (m_menu && !m_windowCreated) DestroyMenu(m_menu);
         m_menu = nullptr;
         return false;
     }
@@ -174,6 +175,7 @@ LRESULT CALLBACK TfrmTYPA::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     if (msg == WM_NCCREATE) {
         self = static_cast<TfrmTYPA*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
         self->m_wnd = wnd;
+        self->m_windowCreated = true;
         App().mainWindow = wnd; // dialogs of the creation sequence centre on it
         SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {

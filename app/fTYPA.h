@@ -192,6 +192,7 @@ private:
     int m_panelInstalledHeight = settings::kTreeHeightDefault; // PanelInstalled
     int m_captionHeight = 13;
     bool m_created = false;
+    bool m_windowCreated = false; // the window procedure saw WM_NCCREATE: the window owns m_menu
     int m_menuHelpContext = 0;
     std::string m_ownHint; // the main window's own hint: the selection summary
     std::string m_markAllHint; // follows the select-all caption

@@ -11,8 +11,8 @@ void TfrmTYPA::mnuFontPrintClick()
 {
     PrintJobSource source;
     source.owner = m_wnd;
-    source.lbInstalledFonts = m_lbInstalledFonts;
-    source.lbAvailableFonts = m_lbAvailableFonts;
+    source.installedList = m_lbInstalledFonts;
+    source.availableList = m_lbAvailableFonts;
     source.installedCatalogue = &InstalledCatalogue;
     source.availableCatalogueCount = AvailableCatalogue.Count();
     HTREEITEM group = reinterpret_cast<HTREEITEM>(SendMessageA(m_twInstalledGroup, TVM_GETNEXTITEM, TVGN_CARET, 0));

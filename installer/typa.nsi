@@ -8,8 +8,11 @@
 ; Silent installation for administrators:
 ;   typa-setup.exe /S [/POLICES=<font folder>] [/D=<program folder>]
 ; /POLICES= defaults to the font folder of an earlier installation, else to the first CD-ROM
-; drive, else to C:\Polices; /D= must come last. Exit code 0 on success, 2 when the font folder
-; given is not a full path, 3 when Typarium is running.
+; drive, else to C:\Polices; /D= must come last. A value with blanks is quoted either in itself
+; (/POLICES="D:\Mes polices") or as the whole option ("/POLICES=D:\Mes polices"), as PowerShell
+; and deployment tools write it. Exit code 0 on success, 2 when the font folder given cannot be
+; used (not a full path, empty, an unclosed quote), 3 when Typarium is running, 4 when FontPath
+; cannot be written, 5 for an option the installer does not know.
 ;
 ; The uninstaller removes the program's files, the shortcut and the machine-wide key; it asks
 ; whether to remove the user's own settings and groups as well (default: keep them; silent:
@@ -56,6 +59,8 @@ VIAddVersionKey /LANG=1036 "LegalCopyright" "© ${PUBLISHER}"
 
 Var FontFolder          ; the font folder chosen, as it will be stored
 Var FontFolderField     ; its edit field on the font-folder page
+Var FontFolderOption    ; the value of /POLICES= as given
+Var FontFolderGiven     ; 1 when /POLICES= was given
 
 ; ---- Pages --------------------------------------------------------------------------------------
 
@@ -218,18 +223,87 @@ Function FontFolderPageLeave
   ${EndIf}
 FunctionEnd
 
+; Reads the options of the command line, one word at a time. A word ends at a blank outside
+; double quotes; the quotes themselves are dropped, wherever they stand in the word. Sets
+; $FontFolderOption and $FontFolderGiven for /POLICES=; /S and /NCRC belong to the installer
+; itself, and /D= takes the rest of the line. Anything else ends the installation with exit
+; code 5; an unclosed quote in /POLICES= makes its value unusable ($R7 = 1).
+Function ParseOptions
+  StrCpy $FontFolderGiven 0
+  StrCpy $FontFolderOption ""
+  StrCpy $R7 0
+  ${GetParameters} $R0
+  StrLen $R3 $R0
+  StrCpy $R2 0
+  ${Do}
+    ; the blanks before a word
+    ${Do}
+      ${If} $R2 >= $R3
+        ${Break}
+      ${EndIf}
+      StrCpy $R6 $R0 1 $R2
+      ${If} $R6 != " "
+      ${AndIf} $R6 != "$\t"
+        ${Break}
+      ${EndIf}
+      IntOp $R2 $R2 + 1
+    ${Loop}
+    ${If} $R2 >= $R3
+      ${Break}
+    ${EndIf}
+    ; /D= is the last option and its folder may hold blanks without quotes
+    StrCpy $R6 $R0 3 $R2
+    ${If} $R6 == "/D="
+      ${Break}
+    ${EndIf}
+    ; the word, without its quotes
+    StrCpy $R4 ""
+    StrCpy $R5 0
+    ${Do}
+      ${If} $R2 >= $R3
+        ${Break}
+      ${EndIf}
+      StrCpy $R6 $R0 1 $R2
+      IntOp $R2 $R2 + 1
+      ${If} $R6 == '"'
+        IntOp $R5 1 - $R5
+        ${Continue}
+      ${EndIf}
+      ${If} $R5 = 0
+        ${If} $R6 == " "
+        ${OrIf} $R6 == "$\t"
+          ${Break}
+        ${EndIf}
+      ${EndIf}
+      StrCpy $R4 "$R4$R6"
+    ${Loop}
+    StrCpy $R6 $R4 9
+    ${If} $R6 == "/POLICES="
+      StrCpy $FontFolderOption $R4 "" 9
+      StrCpy $FontFolderGiven 1
+      StrCpy $R7 $R5
+    ${ElseIf} $R4 S== "/S"
+    ${OrIf} $R4 S== "/NCRC"
+      ; the installer's own (it knows them in capitals only)
+    ${Else}
+      MessageBox MB_OK|MB_ICONSTOP "Option inconnue : « $R4 ».$\r$\nUtilisation : typa-setup.exe /S [/POLICES=<dossier de polices>] [/D=<dossier du programme>]" /SD IDOK
+      SetErrorLevel 5
+      Quit
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
 Function .onInit
   SetRegView 32
   Call WaitUntilClosed
-  ${GetParameters} $R0
-  ClearErrors
-  ${GetOptions} $R0 "/POLICES=" $R1
-  ${IfNot} ${Errors}
-    StrCpy $FontFolder $R1
+  Call ParseOptions
+  ${If} $FontFolderGiven = 1
+    StrCpy $FontFolder $FontFolderOption
     Call NormalizeFontFolder
     ${If} ${Errors}
     ${OrIf} $FontFolder == ""
-      MessageBox MB_OK|MB_ICONSTOP "Le dossier de polices « $R1 » n'est pas un chemin complet." /SD IDOK
+    ${OrIf} $R7 = 1
+      MessageBox MB_OK|MB_ICONSTOP "Le dossier de polices « $FontFolderOption » n'est pas un chemin complet." /SD IDOK
       SetErrorLevel 2
       Quit
     ${EndIf}

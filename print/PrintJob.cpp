@@ -103,18 +103,18 @@ PrintSelection SelectFontsToPrint(const PrintJobSource& source, PrintMode mode)
 {
     PrintSelection s;
     if (mode == PrintMode::rbAllAvailable) {
-        const int rows = Rows(source.lbAvailableFonts);
+        const int rows = Rows(source.availableList);
         s.total = rows;
         for (int row = 0; row < rows; ++row)
-            if (TToShowItem* item = RowItem(source.lbAvailableFonts, row)) {
+            if (TToShowItem* item = RowItem(source.availableList, row)) {
                 s.items.push_back(item);
-                s.names.push_back(RowText(source.lbAvailableFonts, row));
+                s.names.push_back(RowText(source.availableList, row));
             }
         return s; // the footnote is never printed for folder fonts
     }
 
     const FontCatalogue& catalogue = *source.installedCatalogue;
-    HWND list = source.lbInstalledFonts;
+    HWND list = source.installedList;
     const int rows = Rows(list);
     auto add = [&](int index) {
         s.items.push_back(catalogue.Item(index));
@@ -233,9 +233,9 @@ void mnuFontPrintClick(const PrintJobSource& source)
     }
     WaitCursor wait;
     PrintDialogContext context;
-    context.installedRows = Rows(source.lbInstalledFonts);
+    context.installedRows = Rows(source.installedList);
     context.installedSelected =
-        source.lbInstalledFonts ? static_cast<int>(SendMessageA(source.lbInstalledFonts, LB_GETSELCOUNT, 0, 0)) : 0;
+        source.installedList ? static_cast<int>(SendMessageA(source.installedList, LB_GETSELCOUNT, 0, 0)) : 0;
     context.rootNodeSelected = source.currentGroupIsRoot;
     context.availableCount = source.availableCatalogueCount;
     TdlgPrint dialog(printer, context);

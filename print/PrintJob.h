@@ -25,8 +25,10 @@ class TDlgProgress;
 // the catalogue of installed fonts and the printer object, all borrowed for the command.
 struct PrintJobSource {
     HWND owner = nullptr;
-    HWND lbInstalledFonts = nullptr;
-    HWND lbAvailableFonts = nullptr;
+    // lbInstalledFonts and lbAvailableFonts, under names of their own: the resource header
+    // defines those two names as control ids.
+    HWND installedList = nullptr;
+    HWND availableList = nullptr;
     FontCatalogue* installedCatalogue = nullptr;
     int availableCatalogueCount = 0;
     // The group whose fonts lbInstalledFonts shows: its caption, whether it is the tree's root

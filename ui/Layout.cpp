@@ -23,10 +23,12 @@ SideLayout LayOutSide(const RECT& box, int captionHeight, int treePanelHeight, i
     s.groupBox = box;
     s.panel = Inset(GroupBoxClient(box, captionHeight), kPanelBorder, kPanelBorder, kPanelBorder, kPanelBorder);
     const RECT& p = s.panel;
-    int treeBottom = std::min<long>(p.top + std::max(treePanelHeight, 0), p.bottom);
+    // In 64 bits: a height near 2^31 must not wrap around above the panel's top.
+    const int treeBottom = static_cast<int>(
+        std::min<long long>(static_cast<long long>(p.top) + std::max(treePanelHeight, 0), p.bottom));
     s.treePanel = RECT{p.left, p.top, p.right, treeBottom};
     s.tree = Inset(s.treePanel, kHighlightBorder, kHighlightBorder, kHighlightBorder, kHighlightBorder);
-    int splitBottom = std::min<long>(treeBottom + splitterHeight, p.bottom);
+    const int splitBottom = static_cast<int>(std::min<long long>(static_cast<long long>(treeBottom) + splitterHeight, p.bottom));
     s.splitter = RECT{p.left, treeBottom, p.right, splitBottom};
     s.list = RECT{p.left, splitBottom, p.right, p.bottom};
     return s;

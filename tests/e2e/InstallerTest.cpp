@@ -194,9 +194,29 @@ TEST_CASE("A font folder to be made, and an uninstallation asked to remove the u
     CHECK(GetString(HKEY_LOCAL_MACHINE, kMachineKey, "FontPath") == std::optional<std::string>(made));
     CHECK(Exists(made)); // the program would refuse a folder that is not there
 
-    // A relative folder is refused, and nothing is changed.
-    CHECK(Setup("/S /POLICES=Polices") == std::optional<DWORD>(2));
-    CHECK(GetString(HKEY_LOCAL_MACHINE, kMachineKey, "FontPath") == std::optional<std::string>(made));
+    // The whole option quoted, as PowerShell and deployment tools write a value with blanks.
+    const std::string other = made + " bis";
+    RemoveDirectoryA(other.c_str());
+    CHECK(Setup("/S \"/POLICES=" + other + "\"") == std::optional<DWORD>(0));
+    CHECK(GetString(HKEY_LOCAL_MACHINE, kMachineKey, "FontPath") == std::optional<std::string>(other));
+    CHECK(Exists(other));
+    RemoveDirectoryA(other.c_str());
+    CHECK(Setup("/S /POLICES=\"" + made + "\"") == std::optional<DWORD>(0));
+
+    // Values that cannot be used and options nobody knows are refused, and nothing is changed:
+    // no silent default takes their place.
+    for (const std::string& refused : {std::string("/S /POLICES=Polices"), std::string("/S /POLICES="),
+                                       std::string("/S \"/POLICES=\""), "/S /POLICES=\"" + made}) {
+        INFO(refused);
+        CHECK(Setup(refused) == std::optional<DWORD>(2));
+        CHECK(GetString(HKEY_LOCAL_MACHINE, kMachineKey, "FontPath") == std::optional<std::string>(made));
+    }
+    for (const std::string& unknown : {std::string("/S /POLICE=C:\\Polices"), std::string("/S /Q"),
+                                       std::string("/S C:\\Polices")}) {
+        INFO(unknown);
+        CHECK(Setup(unknown) == std::optional<DWORD>(5));
+        CHECK(GetString(HKEY_LOCAL_MACHINE, kMachineKey, "FontPath") == std::optional<std::string>(made));
+    }
 
     // The uninstaller as a user runs it: its window, then the question, answered Yes.
     Process uninstall;

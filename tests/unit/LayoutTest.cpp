@@ -63,6 +63,13 @@ TEST_CASE("Odd tree heights never produce inverted rectangles")
     CHECK(m.available.treePanel.bottom == m.available.panel.bottom);
     CHECK(H(m.available.list) == 0);
 
+    // Near 2^31 the sum with the panel's top would wrap around to a negative bottom.
+    in.installedTreePanel = 0x7FFFFFF0;
+    m = ComputeLayout(in);
+    CHECK(m.installed.treePanel.bottom == m.installed.panel.bottom);
+    CHECK(H(m.installed.list) == 0);
+    CHECK(H(m.installed.splitter) == 0);
+
     MainLayout tiny = ComputeLayout(Client(10, 10));
     CHECK(W(tiny.installed.list) >= 0);
     CHECK(H(tiny.available.list) >= 0);

@@ -1,5 +1,8 @@
 // The print job's rules: the order of installed fonts on paper, which fonts each mode prints
 // (against real list boxes), and a printer that cannot print.
+// The resource header first, as the main window's files include it: its control ids must not
+// clash with the job's field names.
+#include "res/Resource.h"
 #include "print/PrintJob.h"
 #include "ui/DlgProgress.h"
 
@@ -88,7 +91,7 @@ TEST_CASE("Which fonts each mode prints, with its progress total and the footnot
     installed.Row(c.Item(c.IndexOf("Cursive")));
     PrintJobSource source;
     source.installedCatalogue = &c;
-    source.lbInstalledFonts = installed.Handle();
+    source.installedList = installed.Handle();
     source.currentGroupCaption = "Script";
     source.currentGroupHasKey = true;
 
@@ -131,7 +134,7 @@ TEST_CASE("Which fonts each mode prints, with its progress total and the footnot
         List available;
         available.Row(folder.Item(0));
         available.Row(folder.Item(1));
-        source.lbAvailableFonts = available.Handle();
+        source.availableList = available.Handle();
         const PrintSelection s = SelectFontsToPrint(source, PrintMode::rbAllAvailable);
         CHECK(s.names == std::vector<std::string>{"Lato", "Open Sans"});
         CHECK(s.total == 2);

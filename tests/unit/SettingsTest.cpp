@@ -54,6 +54,26 @@ TEST_CASE("Option sets out of range fall back to their defaults")
     CHECK(ReadFontOptions() == 31);
 }
 
+TEST_CASE("Stored tree heights and sample texts that no window could use are brought within reach")
+{
+    FreshUser fresh;
+    // Near 2^31 a height overflows every sum the layout makes with it.
+    Put("TVInstHeight", 0x7FFFFFF0);
+    Put("TVAvailHeight", -40);
+    CHECK(ReadTreeHeight(true) == kTreeHeightMax);
+    CHECK(ReadTreeHeight(false) == 0);
+    Put("TVInstHeight", kTreeHeightMax);
+    CHECK(ReadTreeHeight(true) == kTreeHeightMax);
+
+    // A megabyte of sample text would be drawn on every row of both lists.
+    const std::string huge(1 << 20, 'x');
+    reg::WriteString(HKEY_CURRENT_USER, kProgramKey, "SampleText", huge);
+    CHECK(ReadSampleText("défaut") == std::string(kSampleTextMax, 'x'));
+    CHECK(reg::ReadString(HKEY_CURRENT_USER, kProgramKey, "SampleText", "").size() == huge.size()); // left as stored
+    reg::WriteString(HKEY_CURRENT_USER, kProgramKey, "SampleText", std::string(kSampleTextMax, 'y'));
+    CHECK(ReadSampleText("défaut") == std::string(kSampleTextMax, 'y'));
+}
+
 TEST_CASE("The window state is saved whole, AppPos as four little-endian integers")
 {
     FreshUser fresh;
