@@ -12,7 +12,8 @@
 ; (/POLICES="D:\Mes polices") or as the whole option ("/POLICES=D:\Mes polices"), as PowerShell
 ; and deployment tools write it. Exit code 0 on success, 2 when the font folder given cannot be
 ; used (not a full path, empty, an unclosed quote), 3 when Typarium is running, 4 when FontPath
-; cannot be written, 5 for an option the installer does not know.
+; cannot be written, 5 for an option the installer does not know, 6 on a system older than
+; Windows XP, which cannot run the program.
 ;
 ; The uninstaller removes the program's files, the shortcut and the machine-wide key; it asks
 ; whether to remove the user's own settings and groups as well (default: keep them; silent:
@@ -20,7 +21,7 @@
 ;
 ; Defined by the build: TYPA_EXE, TYPA_HLP (files to install), ICON, OUTFILE.
 
-Unicode false                  ; an ANSI installer runs on Windows 95 as the program does
+Unicode false                  ; ANSI, as the program
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin    ; Program Files and HKEY_LOCAL_MACHINE
 ManifestSupportedOS all
@@ -31,6 +32,7 @@ AllowSkipFiles off
 !include nsDialogs.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include WinVer.nsh
 
 !define PRODUCT "Typarium"
 !define VERSION "3.0"
@@ -295,6 +297,12 @@ FunctionEnd
 
 Function .onInit
   SetRegView 32
+  ; The program imports functions that older systems lack: it would not even start there.
+  ${IfNot} ${AtLeastWinXP}
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} nécessite Windows XP ou une version ultérieure de Windows." /SD IDOK
+    SetErrorLevel 6
+    Quit
+  ${EndIf}
   Call WaitUntilClosed
   Call ParseOptions
   ${If} $FontFolderGiven = 1

@@ -1,7 +1,7 @@
 // Installing and removing fonts as a user does it, against Wine's real fonts folder, system font
 // registry and Recycle Bin: into a group, over existing files, read-only and missing files,
 // standard fonts, and deleting a group with its fonts (also cancelled part way).
-#include "support/TypaSession.h"
+#include "support/FontScene.h"
 #include "res/Resource.h"
 #include "ui/DlgProgress.h"
 #include <doctest/doctest.h>
@@ -14,52 +14,6 @@ using namespace typa::e2e;
 
 namespace {
 
-const char* kSystemFonts = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-const char* kGroups = "Software\\Orvane Media\\Typarium\\GroupsNew";
-const char* kFontGroups = "Software\\Orvane Media\\Typarium\\Fonts";
-
-std::string WindowsDir()
-{
-    char buf[MAX_PATH] = {};
-    GetWindowsDirectoryA(buf, MAX_PATH);
-    return buf;
-}
-std::string FontsFolder() { return WindowsDir() + "\\Fonts"; }
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return in ? s.str() : std::string();
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void WriteAll(const std::string& path, const std::string& bytes)
-{
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// Files left in the fonts folder under a temporary name: none may stay after a run.
-std::vector<std::string> TemporaryFiles()
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((FontsFolder() + "\\TYP*.TMP").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do names.emplace_back(fd.cFileName);
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return names;
-}
-
-struct DemoFont {
-    const char* source; // under the demo folder
-    const char* name;   // full name: the list row and the registry value's start
-    const char* bare;   // the file name the program gives it in the fonts folder
-};
 const DemoFont kLatoBlack{"Sans\\Lato-Black.TTF", "Lato Black", "Lato-black.ttf"};
 const DemoFont kLatoLight{"Sans\\Lato-Light.TTF", "Lato Light", "Lato-light.ttf"};
 const DemoFont kLatoItalic{"Sans\\Lato-Italic.TTF", "Lato Italic", "Lato-italic.ttf"};
@@ -67,97 +21,6 @@ const DemoFont kHackBold{"Mono\\Hack-Bold.TTF", "Hack Bold", "Hack-bold.ttf"};
 const DemoFont kHackItalic{"Mono\\Hack-Italic.TTF", "Hack Italic", "Hack-italic.ttf"};
 const DemoFont kHackBoldItalic{"Mono\\Hack-BoldItalic.TTF", "Hack Bold Italic", "Hack-bolditalic.ttf"};
 const DemoFont kOpenSansBold{"Sans\\OpenSans-Bold.TTF", "Open Sans Bold", "Opensans-bold.ttf"};
-
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-
-// A font folder of its own holding some demo fonts; everything the test installs from it is
-// taken out of the system again at the end (files, system values, group records), whatever
-// happened, so the prefix is left as it was found.
-struct Scene {
-    std::string folder;
-    std::vector<DemoFont> fonts;
-
-    Scene(const char* name, std::vector<DemoFont> list) : fonts(std::move(list))
-    {
-        folder = BesideExe(name);
-        CreateDirectoryA(folder.c_str(), nullptr);
-        for (const DemoFont& f : fonts)
-            if (*f.source) CopyFileA((DemoFontFolder() + "\\" + f.source).c_str(), Source(f).c_str(), FALSE);
-        Clean();
-        ResetSettings(folder);
-    }
-    ~Scene() { Clean(); }
-    std::string Source(const DemoFont& f) const
-    {
-        const std::string s = f.source;
-        return folder + "\\" + s.substr(s.find('\\') + 1);
-    }
-    void Clean() const
-    {
-        for (const DemoFont& f : fonts) {
-            std::string dest = FontsFolder() + "\\" + f.bare;
-            SetFileAttributesA(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(dest.c_str());
-            HKEY k;
-            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSystemFonts, 0, KEY_ALL_ACCESS, &k) == ERROR_SUCCESS) {
-                RegDeleteValueA(k, (std::string(f.name) + " (TrueType)").c_str());
-                RegCloseKey(k);
-            }
-        }
-        for (const std::string& t : TemporaryFiles()) DeleteFileA((FontsFolder() + "\\" + t).c_str());
-    }
-};
-
-std::optional<std::string> SystemValue(const DemoFont& f)
-{
-    return GetString(HKEY_LOCAL_MACHINE, kSystemFonts, (std::string(f.name) + " (TrueType)").c_str());
-}
-
-int RowOf(HWND list, const std::string& text)
-{
-    auto rows = ListRows(list);
-    auto it = std::find(rows.begin(), rows.end(), text);
-    return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
-}
-
-// Selects exactly these rows of a list, as Ctrl+clicks would, and tells the window.
-void SelectRows(HWND list, const std::vector<DemoFont>& fonts)
-{
-    Send(list, LB_SETSEL, FALSE, -1);
-    for (const DemoFont& f : fonts) {
-        int row = RowOf(list, f.name);
-        REQUIRE_MESSAGE(row >= 0, f.name);
-        Send(list, LB_SETSEL, TRUE, row);
-    }
-    HWND main = GetAncestor(list, GA_ROOT);
-    Send(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
-
-// Answers the next box, after checking its title and text.
-void Expect(Process& typa, const char* title, const std::string& text, const char* button)
-{
-    // A box that is just closing may still be found once; it cannot be read any more.
-    std::optional<Dialog> box;
-    for (int attempt = 0; attempt < 3 && !box; ++attempt) {
-        try {
-            box = WaitForDialog(typa.Pid(), title, 120000);
-        } catch (const DriverError&) {
-            Sleep(500);
-        }
-    }
-    REQUIRE_MESSAGE(box, text);
-    CHECK(box->Text() == text);
-    Answer(*box, button);
-    WaitForWindowGone(box->wnd, 60000);
-}
-
-// Installs the selected rows into the group of generated item `index` (0: "Polices Windows").
-void InstallTo(HWND main, int index) { Command(main, kInstallToGroupBase + index); }
 
 std::string InstallQuestion(const DemoFont& f)
 {
@@ -169,7 +32,7 @@ std::string InstallQuestion(const DemoFont& f)
 TEST_CASE("Two fonts installed into a group: files, system values, group records, both lists, other programs")
 {
     Scene scene("install-group", {kLatoBlack, kHackBold, kLatoLight});
-    SetString(HKEY_CURRENT_USER, (std::string(kGroups) + "\\Titres").c_str(), "", "");
+    SetString(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\Titres").c_str(), "", "");
     Process typa;
     HWND main = StartAndWait(typa);
     REQUIRE(main);
@@ -187,7 +50,7 @@ TEST_CASE("Two fonts installed into a group: files, system values, group records
         INFO(f.name);
         CHECK(ReadAll(FontsFolder() + "\\" + f.bare) == ReadAll(scene.Source(f)));
         CHECK(SystemValue(f) == std::optional<std::string>(Upper(f.bare)));
-        CHECK(GetString(HKEY_CURRENT_USER, kFontGroups, f.name) == std::optional<std::string>("Titres"));
+        CHECK(GetString(HKEY_CURRENT_USER, kFontGroupsKey, f.name) == std::optional<std::string>("Titres"));
     }
     CHECK_FALSE(SystemValue(kLatoLight));
     CHECK(TemporaryFiles().empty());
@@ -267,20 +130,6 @@ namespace {
 
 const DemoFont kWingdings{"", "Wingdings", "Wingding.ttf"};
 
-// Wine's Recycle Bin: the XDG trash of the prefix, as Windows sees it.
-std::string TrashFolder()
-{
-    char unixPath[MAX_PATH] = {};
-    GetEnvironmentVariableA("XDG_DATA_HOME", unixPath, MAX_PATH);
-    return WinePath(std::string(unixPath) + "/Trash");
-}
-
-void ForgetTrashed(const std::string& bare)
-{
-    DeleteFileA((TrashFolder() + "\\files\\" + bare).c_str());
-    DeleteFileA((TrashFolder() + "\\info\\" + bare + ".trashinfo").c_str());
-}
-
 // The Recycle Bin holds the file with its original bytes and knows where it came from, so that
 // putting it back there restores it.
 void CheckTrashedAndRestorable(const DemoFont& f, const std::string& bytes)
@@ -300,23 +149,6 @@ void CheckTrashedAndRestorable(const DemoFont& f, const std::string& bytes)
 
 std::string WingdingsSource() { return WinePath("/usr/share/wine/fonts/wingding.ttf"); }
 
-int GroupTargetIndex(HWND main, const std::string& group)
-{
-    auto items = TreeItems(ChildById(main, twInstalledGroup));
-    for (std::size_t i = 1; i < items.size(); ++i)
-        if (items[i].text == group) return static_cast<int>(i) - 1;
-    return -1;
-}
-
-HWND ProgressDialog(DWORD pid)
-{
-    for (HWND w : TopLevelWindows(pid))
-        if (HWND bar = ClassName(w) == "#32770" ? ChildById(w, typa::TDlgProgress::kIdBar) : nullptr;
-            bar && ClassName(bar) == "msctls_progress32")
-            return w;
-    return nullptr;
-}
-
 std::string MissingFileText(const DemoFont& f)
 {
     std::string path = WindowsDir() + "\\FONTS\\" + f.bare;
@@ -325,17 +157,6 @@ std::string MissingFileText(const DemoFont& f)
     return "Le fichier ou le dossier " + path +
            " n'existe pas. Veuillez actualiser les polices installées en appuyant sur la touche F5. La police devrait "
            "alors disparaître de la liste des polices installées.\n\nSouhaitez-vous poursuivre ?";
-}
-
-const char* kStandardText =
-    "Vous êtes sur le point de supprimer une ou plusieurs polices standard du système, telles que Arial, Times New "
-    "Roman ou Courier. Si vous poursuivez votre démarche, les fonctionnalités de certains programmes pourrait en être "
-    "affectées.\n\nSouhaitez-vous réellement poursuivre ?";
-
-std::string CountText(int n)
-{
-    return "Etes-vous sûr de vouloir supprimer " + std::to_string(n) + " police(s) et\nplacer dans la Corbeille " +
-           std::to_string(n) + " fichier(s) de polices ?";
 }
 
 } // namespace
@@ -406,7 +227,7 @@ TEST_CASE("Deleting a group with its fonts, and a deletion cancelled part way")
 {
     Scene scene("group-delete", {kLatoBlack, kLatoLight, kLatoItalic, kHackBold, kHackItalic, kHackBoldItalic});
     for (const DemoFont& f : scene.fonts) ForgetTrashed(f.bare);
-    for (const char* g : {"Corbeille", "Arrêt"}) SetString(HKEY_CURRENT_USER, (std::string(kGroups) + "\\" + g).c_str(), "", "");
+    for (const char* g : {"Corbeille", "Arrêt"}) SetString(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\" + g).c_str(), "", "");
     Process typa;
     HWND main = StartAndWait(typa);
     REQUIRE(main);
@@ -439,7 +260,7 @@ TEST_CASE("Deleting a group with its fonts, and a deletion cancelled part way")
         CHECK_FALSE(Exists(FontsFolder() + "\\" + f.bare));
         CHECK(Exists(TrashFolder() + "\\files\\" + f.bare));
     }
-    CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, (std::string(kGroups) + "\\Corbeille").c_str()));
+    CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\Corbeille").c_str()));
     CHECK_FALSE(TreeFind(tree, {"Polices installées", "Corbeille"}));
 
     // Cancel pressed while the first font's missing file is being reported, taken as soon as the
@@ -469,9 +290,9 @@ TEST_CASE("Deleting a group with its fonts, and a deletion cancelled part way")
         INFO(f.name);
         CHECK(SystemValue(f));
         CHECK(Exists(FontsFolder() + "\\" + f.bare));
-        CHECK(GetString(HKEY_CURRENT_USER, kFontGroups, f.name) == std::optional<std::string>(""));
+        CHECK(GetString(HKEY_CURRENT_USER, kFontGroupsKey, f.name) == std::optional<std::string>(""));
     }
-    CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, (std::string(kGroups) + "\\Arrêt").c_str()));
+    CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\Arrêt").c_str()));
     CHECK_FALSE(TreeFind(tree, {"Polices installées", "Arrêt"}));
     SelectGroup(main, "Polices Windows");
     CHECK(RowOf(installed, kHackItalic.name) >= 0);
@@ -479,4 +300,140 @@ TEST_CASE("Deleting a group with its fonts, and a deletion cancelled part way")
 
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
     for (const DemoFont& f : scene.fonts) ForgetTrashed(f.bare);
+}
+
+namespace {
+
+std::string BinRefusedText(const std::string& bare)
+{
+    std::string path = WindowsDir() + "\\FONTS\\" + bare;
+    CharUpperBuffA(path.data(), static_cast<DWORD>(path.size()));
+    return "Le fichier " + path +
+           " ne peut pas être placé dans la Corbeille. Assurez-vous qu'il n'est pas en lecture seule et que vous "
+           "disposez d'un droit de suppression sur ce lecteur.\n\nSouhaitez-vous poursuivre ?";
+}
+
+// The Linux path of this program's own XDG_DATA_HOME, where Wine keeps the prefix's bin.
+std::string XdgDataHome()
+{
+    char unixPath[MAX_PATH] = {};
+    GetEnvironmentVariableA("XDG_DATA_HOME", unixPath, MAX_PATH);
+    return unixPath;
+}
+
+} // namespace
+
+TEST_CASE("A Recycle Bin that refuses the file: 3006, the file stays in the fonts folder, nothing is erased")
+{
+    Scene scene("refusing-bin", {kLatoItalic});
+    const std::string file = FontsFolder() + "\\" + kLatoItalic.bare;
+    const std::string bytes = ReadAll(scene.Source(kLatoItalic));
+    REQUIRE(bytes.size() > 65536);
+
+    // A bin that cannot be written (where its folder should be lies a plain file), and one of
+    // 64 KB for a 700 KB font. The shell erases the file in both cases and reports success.
+    std::vector<std::pair<std::string, const char*>> bins;
+    const std::string unusable = XdgDataHome() + "-unusable";
+    CreateDirectoryA(WinePath(unusable).c_str(), nullptr);
+    RemoveDirectoryA(WinePath(unusable + "/Trash").c_str());
+    WriteAll(WinePath(unusable + "/Trash"), "not a folder");
+    bins.emplace_back(unusable, "a bin that cannot be written");
+    char small[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("TYPA_SMALL_TRASH", small, MAX_PATH) && Exists(WinePath(small)))
+        bins.emplace_back(small, "a bin too small for the file");
+    else
+        MESSAGE("no small tmpfs for a Recycle Bin (scripts/small-drive.sh): that case is skipped");
+
+    for (const auto& [home, what] : bins) {
+        INFO(what);
+        // Installed by the program that removes it: Wine keeps a font that a process found in
+        // the fonts folder at its start loaded for good.
+        scene.Clean();
+        Process typa;
+        REQUIRE(typa.StartTypa({}, {{"XDG_DATA_HOME", home}}));
+        HWND main = WaitUntilStarted(typa);
+        REQUIRE(main);
+        HWND installed = ChildById(main, lbInstalledFonts);
+        SelectRows(ChildById(main, lbAvailableFonts), {kLatoItalic});
+        InstallTo(main, 0);
+        REQUIRE(RunOver(typa, main));
+        REQUIRE(SystemValue(kLatoItalic));
+        SelectRows(installed, {kLatoItalic});
+        Command(main, btFontDelete);
+        Expect(typa, "Confirmer la suppression", CountText(1), "Oui");
+        Expect(typa, "Erreur", BinRefusedText(kLatoItalic.bare), "Oui");
+        REQUIRE(RunOver(typa, main));
+        // The font is still there, whole, still registered and listed; no second name is left over.
+        CHECK(ReadAll(file) == bytes);
+        CHECK(SystemValue(kLatoItalic));
+        CHECK(RowOf(installed, kLatoItalic.name) >= 0);
+        CHECK(TemporaryFiles().empty());
+        CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+    }
+    // What the shell left of its attempt in the small bin.
+    for (const auto& [home, what] : bins) {
+        DeleteFileA(WinePath(home + "/Trash/files/" + kLatoItalic.bare).c_str());
+        DeleteFileA(WinePath(home + "/Trash/info/" + kLatoItalic.bare + ".trashinfo").c_str());
+    }
+}
+
+TEST_CASE("A font whose name ends in \"Standard\" keeps the group it was installed into")
+{
+    // Its full name "Typa Essai Standard" carries " Standard" after its family's name: the
+    // installed side shows it as "Typa Essai".
+    Scene scene("standard-name", {{"", "Typa Essai Standard", "Typaessaistd.ttf"}});
+    WriteRenamedWineFont(scene.folder + "\\TYPAESSAISTD.TTF", "Typa Essai", "Regular", "Typa Essai Standard");
+    SetString(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\Titres").c_str(), "", "");
+    for (int start = 0; start < 2; ++start) {
+        CAPTURE(start);
+        Process typa;
+        HWND main = StartAndWait(typa);
+        REQUIRE(main);
+        HWND installed = ChildById(main, lbInstalledFonts);
+        if (start == 0) {
+            SelectRowTexts(ChildById(main, lbAvailableFonts), {"Typa Essai Standard"});
+            InstallTo(main, GroupTargetIndex(main, "Titres"));
+            REQUIRE(RunOver(typa, main));
+            CHECK(GetString(HKEY_CURRENT_USER, kFontGroupsKey, "Typa Essai") == std::optional<std::string>("Titres"));
+        }
+        // In its group, now and after a restart; not among the fonts of no group.
+        SelectGroup(main, "Titres");
+        CHECK(ListRows(installed) == std::vector<std::string>{"Typa Essai"});
+        SelectGroup(main, "Polices Windows");
+        CHECK(RowOf(installed, "Typa Essai") < 0);
+        CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+    }
+    DeleteSystemValue("Typa Essai Standard (TrueType)");
+}
+
+TEST_CASE("Deleting a group asks about a standard font among its fonts, whichever rows are selected")
+{
+    Scene scene("group-standard", {kHackBold, kWingdings});
+    CopyFileA(WingdingsSource().c_str(), (scene.folder + "\\wingding.ttf").c_str(), FALSE);
+    SetString(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\Mixte").c_str(), "", "");
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    HWND installed = ChildById(main, lbInstalledFonts);
+    SelectRows(ChildById(main, lbAvailableFonts), {kHackBold, kWingdings});
+    InstallTo(main, GroupTargetIndex(main, "Mixte"));
+    REQUIRE(RunOver(typa, main));
+
+    // Only Hack Bold is selected; Wingdings goes with the group all the same, so it is asked for.
+    SelectGroup(main, "Mixte");
+    REQUIRE(ListCount(installed) == 2);
+    SelectRows(installed, {kHackBold});
+    Command(main, btGroupDelete);
+    Expect(typa, "Confirmer la suppression",
+           "Etes-vous sûr de vouloir supprimer le groupe 'Mixte' \net de placer dans la Corbeille 2 des fichiers "
+           "qu'il contient ?",
+           "Oui");
+    Expect(typa, "Confirmer la suppression", kStandardText, "Non");
+    REQUIRE(RunOver(typa, main));
+    // No changed nothing: both fonts, the group and the selection are as they were.
+    CHECK(SystemValue(kHackBold));
+    CHECK(SystemValue(kWingdings));
+    CHECK(KeyExists(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\Mixte").c_str()));
+    CHECK(ListSelection(installed) == std::vector<int>{RowOf(installed, kHackBold.name)});
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
 }

@@ -22,26 +22,43 @@ std::string DemoFontFolder()
     return bin.substr(0, bin.find_last_of('\\')) + "\\demo-fonts";
 }
 
+namespace {
+
+// 4 KB, and there wherever Wine is.
+const typa::test::Bytes& WineFont()
+{
+    static const typa::test::Bytes bytes = [] {
+        std::ifstream in(WinePath("/usr/share/wine/fonts/webdings.ttf"), std::ios::binary);
+        return typa::test::Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }();
+    if (bytes.empty()) throw DriverError("Wine's webdings.ttf cannot be read");
+    return bytes;
+}
+
+std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+} // namespace
+
+void WriteRenamedWineFont(const std::string& path, const std::string& family, const std::string& style,
+                          const std::string& fullName)
+{
+    const typa::test::Bytes font = typa::test::Renamed(WineFont(), Wide(family), Wide(style), Wide(fullName));
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
+    if (font.empty() || !out) throw DriverError("cannot write " + path);
+}
+
 std::vector<FontCopy> WriteFontCopies(const std::string& folder, int count, const std::string& filePrefix,
                                       const std::string& familyPrefix, int digits)
 {
-    // 4 KB, and there wherever Wine is.
-    std::ifstream in(WinePath("/usr/share/wine/fonts/webdings.ttf"), std::ios::binary);
-    const typa::test::Bytes original{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (original.empty()) throw DriverError("Wine's webdings.ttf cannot be read");
     std::vector<FontCopy> copies;
     for (int i = 1; i <= count; ++i) {
         std::string number = std::to_string(i);
         number.insert(0, static_cast<std::size_t>(std::max(0, digits - static_cast<int>(number.size()))), '0');
         FontCopy copy{filePrefix + number + ".TTF", familyPrefix + " " + number};
         const std::string path = folder + "\\" + copy.file;
-        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            const std::u16string name(copy.family.begin(), copy.family.end());
-            const typa::test::Bytes font = typa::test::Renamed(original, name, u"Regular", name);
-            std::ofstream out(path, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
-            if (font.empty() || !out) throw DriverError("cannot write " + path);
-        }
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            WriteRenamedWineFont(path, copy.family, "Regular", copy.family);
         copies.push_back(std::move(copy));
     }
     return copies;

@@ -15,6 +15,11 @@ std::string EmptyFontFolder();
 // The demo font folder of the build tree, as Wine sees it.
 std::string DemoFontFolder();
 
+// A small font that comes with Wine (webdings.ttf, 4 KB) written to `path` under other names (its
+// tables kept, a new name table; ASCII names). Throws DriverError when it cannot be made.
+void WriteRenamedWineFont(const std::string& path, const std::string& family, const std::string& style,
+                          const std::string& fullName);
+
 // Copies of a small font that comes with Wine, each a family of its own: the i-th (from 1) is
 // folder\<filePrefix><i>.TTF with the family "<familyPrefix> <i>", i written with `digits` digits.
 // Files already there are kept. Throws DriverError when a file cannot be made.
