@@ -485,3 +485,107 @@ TEST_CASE("Without any printer the command says so and opens no dialog")
     Click(ChildById(main, btExitProgram));
     CHECK(WaitForWindowGone(main, 60000));
 }
+
+TEST_CASE("Font changes announced while 50 installed fonts print: every block is on paper")
+{
+    // Fifty small fonts in the Windows fonts folder, registered and in one group.
+    std::vector<std::pair<std::string, std::string>> values;
+    std::vector<std::string> names;
+    const std::string fontsFolder = [] {
+        char w[MAX_PATH] = {};
+        GetWindowsDirectoryA(w, MAX_PATH);
+        return std::string(w) + "\\Fonts";
+    }();
+    for (const FontCopy& c : WriteFontCopies(fontsFolder, 50, "TYPACINQ", "Typa Cinq", 2)) {
+        values.emplace_back(c.family + " (TrueType)", c.file);
+        names.push_back(c.family);
+    }
+    SmallFontSet fonts(values);
+    ResetSettings(EmptyFontFolder());
+    SetString(HKEY_CURRENT_USER, (std::string(kGroups) + "\\Cinquante").c_str(), "", "");
+    for (const std::string& n : names) SetString(HKEY_CURRENT_USER, kFontGroups, n.c_str(), "Cinquante");
+    SetDword(HKEY_CURRENT_USER, kTypaKey, "PrintOptions", 1 | 16); // the name, in the system font: readable
+
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    SelectGroup(main, "Cinquante");
+    REQUIRE(ListCount(ChildById(main, lbInstalledFonts)) == 50);
+    HWND dlg = OpenPrintDialog(typa, main);
+    REQUIRE(dlg);
+    Click(ChildById(dlg, TdlgPrint::kIdSelectedGroup));
+    Settle(dlg);
+    const auto before = pdf::Files();
+    Click(ChildById(dlg, IDOK));
+    // Another program announces new fonts to every window all along the job.
+    int announced = 0;
+    WaitUntil([&] {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+        ++announced;
+        return !pdf::Files().empty() && pdf::Files() != before;
+    }, 240000, 20);
+    auto file = pdf::WaitForNew(before);
+    REQUIRE(file);
+    CHECK(announced > 1);
+    const std::string text = pdf::Text(*file);
+    for (const std::string& n : names) {
+        CAPTURE(n);
+        CHECK(text.find(n) != std::string::npos);
+    }
+    REQUIRE(RunOver(typa, main));
+    // The refresh that waited for the job: the group still shows its fifty fonts.
+    CHECK(ListCount(ChildById(main, lbInstalledFonts)) == 50);
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+    for (const std::string& n : names) {
+        const std::string path = fontsFolder + "\\TYPACINQ" + n.substr(n.size() - 2) + ".TTF";
+        DeleteFileA(path.c_str());
+    }
+}
+
+TEST_CASE("A folder font marked installed for its family is printed in its own face, not the installed one")
+{
+    // The demo folder's top level holds Carlito and Carlito Bold. With Carlito installed, Carlito
+    // Bold counts as installed too (its family is), but its own file is not the installed one.
+    const std::string folder = BesideExe("print-own-face");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* f : {"Carlito-Regular.TTF", "Carlito-Bold.TTF"})
+        CopyFileA((DemoFontFolder() + "\\" + f).c_str(), (folder + "\\" + f).c_str(), FALSE);
+    ResetSettings(folder);
+    SetDword(HKEY_CURRENT_USER, kTypaKey, "PrintOptions", 1 | 2);
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    HWND list = ChildById(main, lbAvailableFonts);
+    const std::vector<std::string> rows = ListRows(list);
+    REQUIRE(rows.size() == 2);
+    const int bold = rows[0].find("Bold") != std::string::npos ? 0 : 1;
+    Send(list, LB_SETSEL, FALSE, -1);
+    Send(list, LB_SETSEL, TRUE, 1 - bold);
+    Send(main, WM_COMMAND, MAKEWPARAM(lbAvailableFonts, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    Command(main, kInstallToGroupBase); // "Polices Windows"
+    REQUIRE(RunOver(typa, main));
+    Send(list, LB_SETSEL, FALSE, -1);
+    Send(list, LB_SETSEL, TRUE, bold);
+    Send(main, WM_COMMAND, MAKEWPARAM(lbAvailableFonts, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    REQUIRE_FALSE(IsEnabled(ChildById(main, btFontInstall))); // marked installed
+
+    HWND dlg = OpenPrintDialog(typa, main);
+    REQUIRE(dlg);
+    auto file = PrintWithMode(dlg, TdlgPrint::kIdAllAvailable);
+    REQUIRE(file);
+    const std::string embedded = pdf::Fonts(*file);
+    INFO(embedded);
+    CHECK(embedded.find("Carlito-Bold") != std::string::npos);
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+
+    // Carlito out of the system again.
+    char w[MAX_PATH] = {};
+    GetWindowsDirectoryA(w, MAX_PATH);
+    DeleteFileA((std::string(w) + "\\Fonts\\Carlito-regular.ttf").c_str());
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSystemFonts, 0, KEY_ALL_ACCESS, &k) == ERROR_SUCCESS) {
+        RegDeleteValueA(k, (rows[1 - bold] + " (TrueType)").c_str());
+        RegCloseKey(k);
+    }
+}
