@@ -773,8 +773,13 @@ void TfrmTYPA::OnFontChange()
 
 TfrmTYPA::RunScope::~RunScope()
 {
+    // At once, so that whoever looks next sees the lists up to date; what goes wrong there is
+    // reported like any other unexpected error and never leaves the destructor.
     if (--m_form.m_runs == 0 && m_form.m_wnd && (m_form.m_refreshPending || m_form.m_treeClickPending))
-        PostMessageA(m_form.m_wnd, WM_RUNENDED, 0, 0);
+        Guarded<int>(0, [this] {
+            m_form.OnRunEnded();
+            return 0;
+        });
 }
 
 void TfrmTYPA::OnRunEnded()

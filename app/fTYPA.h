@@ -212,7 +212,8 @@ private:
     // command. While one is going its loop lets messages through, and the rows, the catalogues
     // and the tree nodes it walks must stay as they are: commands are not taken, and font
     // changes (our own broadcast included) and clicks in the trees wait. When the outermost run
-    // ends, WM_RUNENDED brings the lists up to date once.
+    // ends, the lists are brought up to date once (through WM_RUNENDED for what came while the
+    // window was being created).
     class RunScope {
     public:
         explicit RunScope(TfrmTYPA& form) : m_form(form) { ++m_form.m_runs; }

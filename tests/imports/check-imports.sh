@@ -8,7 +8,8 @@ exe=${1:?usage: check-imports.sh TYPA.EXE}
 here=$(dirname "${BASH_SOURCE[0]}")
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 
-dump=$("$objdump" -p "$exe")
+# Its messages follow the locale; the fields are read by their English names.
+dump=$(LC_ALL=C "$objdump" -p "$exe")
 imports=$(awk '/DLL Name/ { dll = toupper($3); next }
                /^[[:space:]]*$/ { dll = "" }
                dll && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print dll "!" $3 }' <<<"$dump" | sort -u)
