@@ -59,8 +59,9 @@ std::unique_ptr<TToShowItem> ItemFromFile(const std::string& folder, const files
 
 } // namespace
 
-bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue)
+bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, DWORD* heldMs)
 {
+    if (heldMs) *heldMs = 0;
     const int total = CountFolderFiles(folderIn, "*.TTF", kCountedAttributes);
     if (total == 0) return false;
 
@@ -99,7 +100,10 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue)
     if (completed) {
         // Two seconds at least, so that the dialog is seen and not just a flash.
         DWORD elapsed = GetTickCount() - shownAt;
-        if (elapsed < 2000) Sleep(2000 - elapsed);
+        if (elapsed < 2000) {
+            Sleep(2000 - elapsed);
+            if (heldMs) *heldMs = 2000 - elapsed;
+        }
     }
     ProgressClose(dialog);
     if (App().mainWindow) UpdateWindow(App().mainWindow);
