@@ -77,8 +77,8 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, DWORD
     files::ForEachEntry(folder + "*.TTF", [&](const files::Entry& entry) {
         ++index;
         const std::string lowerName = LowerCase(entry.name);
-        ProgressStep(dialog, static_cast<int>(std::min<long long>(index * 100 / total, 100)),
-                     FormatMessage(1041, {lowerName}));
+        ProgressQuickStep(dialog, static_cast<int>(std::min<long long>(index * 100 / total, 100)),
+                          FormatMessage(1041, {lowerName}));
         if (ProgressCancelled()) return completed = false;
 
         TrueTypeInfo info;
@@ -98,6 +98,7 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, DWORD
     });
 
     if (completed) {
+        ProgressShowKept(); // the last file and the full bar, for the rest of the wait
         // Two seconds at least, so that the dialog is seen and not just a flash.
         DWORD elapsed = GetTickCount() - shownAt;
         if (elapsed < 2000) {
