@@ -9,8 +9,10 @@
 #include "fonts/FolderScan.h"
 #include "fonts/InstalledFonts.h"
 #include "support/TrueTypeWriter.h"
+#include "ui/DlgProgress.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -50,6 +52,17 @@ void MakeFonts(const std::string& folder)
         if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
             WriteFileBytes(path, test::SimpleFont(U16(family), U16(style), U16(family + " " + style)));
     }
+}
+
+// In TYPA.EXE a scan never opens the process's first dialog: the main window's controls and the
+// progress of the installed fonts have set up the common controls and the dialog font before.
+void AsInTypa()
+{
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    TDlgProgress first(nullptr);
+    ProgressOpen(first, nullptr, "", false);
+    ProgressClose(first);
 }
 
 // One scan into a new catalogue; prints its figures and gives its time without the hold.
@@ -96,6 +109,7 @@ int main(int argc, char** argv)
     }
     if (argc >= 3 && !std::strcmp(argv[1], "--scan")) {
         const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+        AsInTypa();
         double best = 1e300;
         for (int r = 0; r < rounds; ++r)
             best = std::min(best, ScanOnce(argv[2], ("scan round " + std::to_string(r + 1)).c_str()));

@@ -5,7 +5,7 @@
 #     scan (CatalogueBench.exe --scan, progress dialog included, its two-second minimum display
 #     left out) on the same folders: 3,000 generated fonts, and the .ttf files of some Debian
 #     font packages, downloaded and unpacked but never installed (installed host fonts slow every
-#     Wine start). Best of three rounds each, and their ratio.
+#     Wine start). Best of three rounds each, taken in turns, and their ratio.
 #  2. Start-up: ListBench.exe with 1,000 and then 2,000 fonts installed into the prefix: TYPA.EXE
 #     started until its installed list holds every row, beside a minimal window program started
 #     the same way (the floor for "a window appears"); then filling, drawing, scrolling,
@@ -67,21 +67,23 @@ run() { "$ROOT/scripts/wine-run.sh" "$@" | tr -d '\r' | { grep -v -e '^\[doctest
 echo "== speed benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(uname -m)" \
      "$(grep -q qemu /proc/sys/fs/binfmt_misc/* 2>/dev/null && echo '(i386 under qemu)' || echo '(i386 native)')"
 
-ratio() { # label floor-output scan-output
-  local floor scan
-  floor=$(sed -n 's/^floor best: \([0-9]*\) ms$/\1/p' <<<"$2")
-  scan=$(sed -n 's/^scan best: \([0-9]*\) ms$/\1/p' <<<"$3")
-  LC_ALL=C awk -v l="$1" -v f="$floor" -v s="$scan" 'BEGIN { printf "%s: scan %d ms, floor %d ms, ratio %.2f\n", l, s, f, s / f }'
-}
+best() { sed -n "s/^$1 best: \([0-9]*\) ms$/\1/p" | sort -n | head -n1; }
 
+# Floor and scan take turns, three rounds each, so that a machine that slows down for a while
+# weighs on both; the best round of each counts.
 scan_part() {
-  local label=$1 folder=$2 floor scan
+  local label=$1 folder=$2 floor scan r
   echo "-- $label"
   run "$BIN/ScanFloor.exe" "$folder" 1 >/dev/null # the files into the page cache
-  floor=$(run "$BIN/ScanFloor.exe" "$folder" 3)
-  scan=$(run "$BIN/CatalogueBench.exe" --scan "$folder" 3)
-  printf '%s\n%s\n' "$floor" "$scan"
-  ratio "$label" "$floor" "$scan" | tee -a "$PREFIX/summary"
+  : > "$PREFIX/floor" && : > "$PREFIX/scan"
+  for r in 1 2 3; do
+    run "$BIN/ScanFloor.exe" "$folder" 1 | tee -a "$PREFIX/floor" | grep -v best
+    run "$BIN/CatalogueBench.exe" --scan "$folder" 1 | tee -a "$PREFIX/scan" | grep -v best
+  done
+  floor=$(best floor < "$PREFIX/floor")
+  scan=$(best scan < "$PREFIX/scan")
+  LC_ALL=C awk -v l="$label" -v f="$floor" -v s="$scan" \
+    'BEGIN { printf "%s: scan %d ms, floor %d ms, ratio %.2f\n", l, s, f, s / f }' | tee -a "$PREFIX/summary"
 }
 
 if [[ $PARTS == all || $PARTS == scan ]]; then
