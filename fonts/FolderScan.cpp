@@ -102,8 +102,9 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, DWORD
         // Two seconds at least, so that the dialog is seen and not just a flash.
         DWORD elapsed = GetTickCount() - shownAt;
         if (elapsed < 2000) {
+            const DWORD waitFrom = GetTickCount();
             Sleep(2000 - elapsed);
-            if (heldMs) *heldMs = 2000 - elapsed;
+            if (heldMs) *heldMs = GetTickCount() - waitFrom;
         }
     }
     ProgressClose(dialog);

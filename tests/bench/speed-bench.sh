@@ -5,7 +5,7 @@
 #     scan (CatalogueBench.exe --scan, progress dialog included, its two-second minimum display
 #     left out) on the same folders: 3,000 generated fonts, and the .ttf files of some Debian
 #     font packages, downloaded and unpacked but never installed (installed host fonts slow every
-#     Wine start). Best of three rounds each, taken in turns, and their ratio.
+#     Wine start). Best of five rounds each, taken in turns, and their ratio.
 #  2. Start-up: ListBench.exe with 1,000 and then 2,000 fonts installed into the prefix: TYPA.EXE
 #     started until its installed list holds every row, beside a minimal window program started
 #     the same way (the floor for "a window appears"); then filling, drawing, scrolling,
@@ -69,14 +69,14 @@ echo "== speed benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(un
 
 best() { sed -n "s/^$1 best: \([0-9]*\) ms$/\1/p" | sort -n | head -n1; }
 
-# Floor and scan take turns, three rounds each, so that a machine that slows down for a while
+# Floor and scan take turns, five rounds each, so that a machine that slows down for a while
 # weighs on both; the best round of each counts.
 scan_part() {
   local label=$1 folder=$2 floor scan r
   echo "-- $label"
   run "$BIN/ScanFloor.exe" "$folder" 1 >/dev/null # the files into the page cache
   : > "$PREFIX/floor" && : > "$PREFIX/scan"
-  for r in 1 2 3; do
+  for r in 1 2 3 4 5; do
     run "$BIN/ScanFloor.exe" "$folder" 1 | tee -a "$PREFIX/floor" | grep -v best
     run "$BIN/CatalogueBench.exe" --scan "$folder" 1 | tee -a "$PREFIX/scan" | grep -v best
   done
