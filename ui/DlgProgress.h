@@ -97,9 +97,10 @@ void ProgressStep(TDlgProgress& d, int position, const std::string& text);
 
 // ProgressStep for items that come faster than anyone reads: the first quick step of a run is
 // shown at once; after it a step is shown, and the waiting messages run, only when the last shown
-// one is kQuickStepMs old. A step that comes sooner is kept, replacing any kept before it, for the
-// next one shown. So a click on Cancel is taken within kQuickStepMs, and the loop, which asks
-// ProgressCancelled after every item, stops at the item after that.
+// one is kQuickStepMs old. A step that comes sooner is only kept (the latest in place of any
+// before it) for ProgressShowKept, until a later step is shown. So a click on Cancel is taken
+// within kQuickStepMs, or at the next item when one item takes longer, and the loop, which asks
+// ProgressCancelled after every item, stops there.
 inline constexpr DWORD kQuickStepMs = 40;
 void ProgressQuickStep(TDlgProgress& d, int position, const std::string& text);
 
