@@ -2,6 +2,7 @@
 #include "fonts/NameCompare.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace typa {
 
@@ -32,20 +33,31 @@ int FontCatalogue::Add(const std::string& name, std::unique_ptr<TToShowItem>& it
 {
     auto entry = std::make_unique<Entry>(Entry{name, NameKey(name), nullptr});
     Entry* raw = entry.get();
+    auto at = m_view.end();
     if (m_order == Order::SortedUnique) {
-        auto [at, present] = FindKey(m_view.begin(), m_view.end(), raw->key, [](const Entry* e) -> const std::string& { return e->key; });
+        bool present = false;
+        std::tie(at, present) = FindKey(m_view.begin(), m_view.end(), raw->key, [](const Entry* e) -> const std::string& { return e->key; });
         if (present) return -1;
-        const auto index = at - m_view.begin();
-        m_view.insert(at, raw);
-        entry->item = std::move(item);
-        m_entries.push_back(std::move(entry));
-        return static_cast<int>(index);
     }
-    entry->item = std::move(item);
+    const auto index = at - m_view.begin();
+    // Owned first, then shown: when memory runs out half-way, no view points at a freed entry
+    // and the item is still the caller's.
     m_entries.push_back(std::move(entry));
-    m_view.push_back(raw);
-    if (!m_indexDirty) m_firstIndex.try_emplace(raw->key, Count() - 1);
-    return Count() - 1;
+    try {
+        m_view.insert(m_view.begin() + index, raw);
+    } catch (...) {
+        m_entries.pop_back();
+        throw;
+    }
+    raw->item = std::move(item);
+    if (m_order == Order::AsAdded && !m_indexDirty) {
+        try {
+            m_firstIndex.try_emplace(raw->key, static_cast<int>(index));
+        } catch (...) {
+            m_indexDirty = true; // the index is only a cache: built again when next asked
+        }
+    }
+    return static_cast<int>(index);
 }
 
 int FontCatalogue::IndexOf(const std::string& name) const
@@ -90,8 +102,14 @@ void NameList::Add(const std::string& name)
     }
     auto [at, present] = FindKey(m_keys.begin(), m_keys.end(), key, [](const std::string& k) -> const std::string& { return k; });
     if (present) return; // kept once
-    m_names.insert(m_names.begin() + (at - m_keys.begin()), name);
+    const auto index = at - m_keys.begin();
     m_keys.insert(at, std::move(key));
+    try {
+        m_names.insert(m_names.begin() + index, name);
+    } catch (...) {
+        m_keys.erase(m_keys.begin() + index); // the two stay in step
+        throw;
+    }
 }
 
 int NameList::IndexOf(const std::string& name) const
