@@ -5,6 +5,7 @@
 #include "app/Errors.h"
 #include "app/Messages.h"
 #include "platform/Handles.h"
+#include "ui/DlgProgress.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -289,6 +290,7 @@ MsgResult ScriptedBoxes::Take(RecordedBox box)
 
 MsgResult ShowMessageBox(const std::string& text, MsgKind kind, unsigned buttons)
 {
+    ProgressShowKept(); // a progress behind the box names the item the box is about
     ArrowWhileUp arrow;
     if (ScriptedBoxes* script = ScriptedBoxes::Current())
         return script->Take({text, kind, buttons, KindTitle(kind), GetCursor(), false});

@@ -14,6 +14,7 @@
 #include "tray/TrayIcon.h"
 #include "ui/DlgOptions.h"
 #include "ui/TreeImages.h"
+#include "ui/WindowSubclass.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -382,7 +383,7 @@ void TfrmTYPA::CreateControls()
     m_twInstalledGroup =
         make(0, WC_TREEVIEWA, "", treeStyle | TVS_EDITLABELS, twInstalledGroup, m_panelInstalledHighlight);
     for (HWND tree : {m_twAvailableGroup, m_twInstalledGroup}) {
-        SetWindowSubclass(tree, TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        AttachSubclass(tree, TreeProc, this);
         SendMessageA(tree, WM_SETFONT, reinterpret_cast<WPARAM>(m_treeFont.Get()), FALSE);
         SendMessageA(tree, TVM_SETINDENT, 19, 0);
     }
@@ -400,7 +401,7 @@ void TfrmTYPA::CreateControls()
     m_lbAvailableFonts = make(WS_EX_CLIENTEDGE, "LISTBOX", "", listStyle, lbAvailableFonts);
     m_lbInstalledFonts = make(WS_EX_CLIENTEDGE, "LISTBOX", "", listStyle, lbInstalledFonts);
     for (HWND list : {m_lbAvailableFonts, m_lbInstalledFonts})
-        SetWindowSubclass(list, FontListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        AttachSubclass(list, FontListProc, this);
 
     for (int i = 0; i < 9; ++i)
         m_buttons[i] = make(0, "BUTTON", kButtons[i].caption, WS_TABSTOP | BS_PUSHBUTTON, kButtons[i].id);

@@ -124,7 +124,7 @@ private:
     TShortcutPopup* PopupOf(HWND control);
     bool PopupShortcut(const MSG& msg); // true: the key belonged to an item of the focused control's popup
     static int MainCommandOf(int id);   // the main menu's command that a popup item stands for
-    static LRESULT CALLBACK TreeProc(HWND tree, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    static LRESULT TreeProc(HWND tree, UINT msg, WPARAM wp, LPARAM lp, void* self);
     HTREEITEM NodeAt(HWND tree, POINT client) const;
     void OnTreeRightClick(HWND tree, HTREEITEM node);
     void twInstalledGroupMouseUp(HTREEITEM node); // nullptr: no node under the pointer
@@ -139,7 +139,7 @@ private:
     void mnuGroupDeleteClick();
     void DeleteGroup();
     void btFontMoveClick();
-    static LRESULT CALLBACK FontListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    static LRESULT FontListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, void* self);
     bool lbFontsKeyDown(HWND list, UINT key); // true: the key is swallowed
     void lbFontsMouseUp(HWND list, int x, int y);
     // Rows of a font list with the item of each; `rows` must be in display order.

@@ -16,6 +16,7 @@
 #include "ui/DlgProgress.h"
 #include "ui/FontList.h"
 #include "ui/StatusText.h"
+#include "ui/WindowSubclass.h"
 #include "ops/Move.h"
 
 #include <windowsx.h>
@@ -348,13 +349,17 @@ void TfrmTYPA::FillInstalledList(bool fromTop)
             const std::string caption = NodeCaption(m_twInstalledGroup, node);
             TTreeViewProps* props = NodeProps(m_twInstalledGroup, node);
             const bool noGroup = !props || props->Location.empty();
+            // The list shows its rows sorted by name; equal names keep the catalogue's order. Name
+            // keys sort as the names compare, without a call into the locale for each comparison.
+            std::vector<std::pair<const std::string*, TToShowItem*>> keyed;
             for (int i = 0; i < InstalledCatalogue.Count(); ++i) {
                 TToShowItem* item = InstalledCatalogue.Item(i);
-                if (item->Group == caption || (item->Group.empty() && noGroup)) rows.push_back(item);
+                if (item->Group == caption || (item->Group.empty() && noGroup))
+                    keyed.emplace_back(&InstalledCatalogue.Key(i), item);
             }
-            // The list shows its rows sorted by name; equal names keep the catalogue's order.
-            std::stable_sort(rows.begin(), rows.end(),
-                             [](const TToShowItem* a, const TToShowItem* b) { return CompareNames(a->Name, b->Name) < 0; });
+            std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return *a.first < *b.first; });
+            rows.reserve(keyed.size());
+            for (const auto& [key, item] : keyed) rows.push_back(item);
         }
         PutRows(m_lbInstalledFonts, rows, top);
     }
@@ -433,12 +438,12 @@ void TfrmTYPA::MoveToGroupClick(int index)
     FillInstalledList(false);
 }
 
-LRESULT CALLBACK TfrmTYPA::FontListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self)
+LRESULT TfrmTYPA::FontListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, void* self)
 {
     auto* form = reinterpret_cast<TfrmTYPA*>(self);
     return Guarded<LRESULT>(0, [&]() -> LRESULT {
         if (msg == WM_KEYDOWN && form->lbFontsKeyDown(list, static_cast<UINT>(wp))) return 0;
-        LRESULT result = DefSubclassProc(list, msg, wp, lp);
+        LRESULT result = CallPrevious(list, msg, wp, lp);
         if (msg == WM_RBUTTONUP) form->lbFontsMouseUp(list, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return result;
     });

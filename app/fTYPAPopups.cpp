@@ -5,6 +5,7 @@
 #include "app/Messages.h"
 #include "groups/TreeProps.h"
 #include "res/Resource.h"
+#include "ui/WindowSubclass.h"
 
 #include <windowsx.h>
 
@@ -76,12 +77,12 @@ int TfrmTYPA::MainCommandOf(int id)
     }
 }
 
-LRESULT CALLBACK TfrmTYPA::TreeProc(HWND tree, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self)
+LRESULT TfrmTYPA::TreeProc(HWND tree, UINT msg, WPARAM wp, LPARAM lp, void* self)
 {
     // The tree follows a right press with its own loop until the release and then reports the
     // click; the point pressed is kept for that report.
     if (msg == WM_RBUTTONDOWN) reinterpret_cast<TfrmTYPA*>(self)->m_rightPress = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-    return DefSubclassProc(tree, msg, wp, lp);
+    return CallPrevious(tree, msg, wp, lp);
 }
 
 void TfrmTYPA::OnTreeRightClick(HWND tree, HTREEITEM node)

@@ -2,6 +2,7 @@
 #include "fonts/NameCompare.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace typa {
 
@@ -16,67 +17,71 @@ std::string DisplayFileName(const std::string& path)
     return name;
 }
 
-bool FontCatalogue::Less::operator()(const Entry* a, const Entry* b) const { return CompareNames(a->name, b->name) < 0; }
+namespace {
 
-const std::vector<FontCatalogue::Entry*>& FontCatalogue::Entries() const
+// Where a key goes in a list sorted by key, and whether it is there already.
+template <class It, class KeyOf>
+std::pair<It, bool> FindKey(It first, It last, const std::string& key, KeyOf keyOf)
 {
-    if (m_viewDirty) {
-        m_view.clear();
-        m_view.reserve(m_entries.size());
-        if (m_order == Order::SortedUnique)
-            m_view.assign(m_sorted.begin(), m_sorted.end());
-        else
-            for (const auto& e : m_entries) m_view.push_back(e.get());
-        m_viewDirty = false;
-    }
-    return m_view;
+    It it = std::lower_bound(first, last, key, [&](const auto& e, const std::string& k) { return keyOf(e) < k; });
+    return {it, it != last && keyOf(*it) == key};
 }
+
+} // namespace
 
 int FontCatalogue::Add(const std::string& name, std::unique_ptr<TToShowItem>& item)
 {
-    auto entry = std::make_unique<Entry>(Entry{name, nullptr});
+    auto entry = std::make_unique<Entry>(Entry{name, NameKey(name), nullptr});
+    Entry* raw = entry.get();
+    auto at = m_view.end();
     if (m_order == Order::SortedUnique) {
-        if (m_sorted.find(entry.get()) != m_sorted.end()) return -1;
-        entry->item = std::move(item);
-        Entry* raw = entry.get();
-        m_entries.push_back(std::move(entry));
-        m_sorted.insert(raw);
-        m_viewDirty = true;
-        return IndexOf(name);
+        bool present = false;
+        std::tie(at, present) = FindKey(m_view.begin(), m_view.end(), raw->key, [](const Entry* e) -> const std::string& { return e->key; });
+        if (present) return -1;
     }
-    entry->item = std::move(item);
+    const auto index = at - m_view.begin();
+    // Owned first, then shown: when memory runs out half-way, no view points at a freed entry
+    // and the item is still the caller's.
     m_entries.push_back(std::move(entry));
-    if (!m_viewDirty) m_view.push_back(m_entries.back().get());
-    if (!m_indexDirty) m_firstIndex.try_emplace(NameKey(name), Count() - 1);
-    return Count() - 1;
+    try {
+        m_view.insert(m_view.begin() + index, raw);
+    } catch (...) {
+        m_entries.pop_back();
+        throw;
+    }
+    raw->item = std::move(item);
+    if (m_order == Order::AsAdded && !m_indexDirty) {
+        try {
+            m_firstIndex.try_emplace(raw->key, static_cast<int>(index));
+        } catch (...) {
+            m_indexDirty = true; // the index is only a cache: built again when next asked
+        }
+    }
+    return static_cast<int>(index);
 }
 
 int FontCatalogue::IndexOf(const std::string& name) const
 {
-    const auto& v = Entries();
+    const std::string key = NameKey(name);
     if (m_order == Order::SortedUnique) {
-        Entry probe{name, nullptr};
-        auto it = std::lower_bound(v.begin(), v.end(), &probe, Less{});
-        if (it != v.end() && CompareNames((*it)->name, name) == 0) return static_cast<int>(it - v.begin());
-        return -1;
+        auto [at, present] = FindKey(m_view.begin(), m_view.end(), key, [](const Entry* e) -> const std::string& { return e->key; });
+        return present ? static_cast<int>(at - m_view.begin()) : -1;
     }
     if (m_indexDirty) {
         m_firstIndex.clear();
-        for (std::size_t i = 0; i < v.size(); ++i) m_firstIndex.try_emplace(NameKey(v[i]->name), static_cast<int>(i));
+        for (std::size_t i = 0; i < m_view.size(); ++i) m_firstIndex.try_emplace(m_view[i]->key, static_cast<int>(i));
         m_indexDirty = false;
     }
-    auto it = m_firstIndex.find(NameKey(name));
+    auto it = m_firstIndex.find(key);
     return it == m_firstIndex.end() ? -1 : it->second;
 }
 
 void FontCatalogue::Clear()
 {
     if (m_beforeClear) m_beforeClear();
-    m_sorted.clear();
     m_view.clear();
     m_entries.clear();
     m_firstIndex.clear();
-    m_viewDirty = true;
     m_indexDirty = true;
     m_complete = false;
 }
@@ -84,34 +89,38 @@ void FontCatalogue::Clear()
 void FontCatalogue::Sort(const std::function<bool(const TToShowItem&, const TToShowItem&)>& less)
 {
     if (m_order == Order::SortedUnique) return;
-    std::stable_sort(m_entries.begin(), m_entries.end(),
-                     [&](const auto& a, const auto& b) { return less(*a->item, *b->item); });
-    m_viewDirty = true;
+    std::stable_sort(m_view.begin(), m_view.end(), [&](const Entry* a, const Entry* b) { return less(*a->item, *b->item); });
     m_indexDirty = true;
 }
 
 void NameList::Add(const std::string& name)
 {
+    std::string key = NameKey(name);
     if (!m_sorted) {
-        m_firstIndex.try_emplace(NameKey(name), Count());
+        m_firstIndex.try_emplace(std::move(key), Count());
         m_names.push_back(name);
         return;
     }
-    auto less = [](const std::string& a, const std::string& b) { return CompareNames(a, b) < 0; };
-    auto it = std::lower_bound(m_names.begin(), m_names.end(), name, less);
-    if (it != m_names.end() && CompareNames(*it, name) == 0) return; // kept once
-    m_names.insert(it, name);
+    auto [at, present] = FindKey(m_keys.begin(), m_keys.end(), key, [](const std::string& k) -> const std::string& { return k; });
+    if (present) return; // kept once
+    const auto index = at - m_keys.begin();
+    m_keys.insert(at, std::move(key));
+    try {
+        m_names.insert(m_names.begin() + index, name);
+    } catch (...) {
+        m_keys.erase(m_keys.begin() + index); // the two stay in step
+        throw;
+    }
 }
 
 int NameList::IndexOf(const std::string& name) const
 {
+    const std::string key = NameKey(name);
     if (m_sorted) {
-        auto less = [](const std::string& a, const std::string& b) { return CompareNames(a, b) < 0; };
-        auto it = std::lower_bound(m_names.begin(), m_names.end(), name, less);
-        if (it != m_names.end() && CompareNames(*it, name) == 0) return static_cast<int>(it - m_names.begin());
-        return -1;
+        auto [at, present] = FindKey(m_keys.begin(), m_keys.end(), key, [](const std::string& k) -> const std::string& { return k; });
+        return present ? static_cast<int>(at - m_keys.begin()) : -1;
     }
-    auto it = m_firstIndex.find(NameKey(name));
+    auto it = m_firstIndex.find(key);
     return it == m_firstIndex.end() ? -1 : it->second;
 }
 

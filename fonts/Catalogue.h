@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,9 +25,11 @@ public:
     FontCatalogue& operator=(const FontCatalogue&) = delete;
     ~FontCatalogue() { Clear(); }
 
-    int Count() const { return static_cast<int>(m_entries.size()); }
-    const std::string& Name(int index) const { return Entries()[index]->name; }
-    TToShowItem* Item(int index) const { return Entries()[index]->item.get(); }
+    int Count() const { return static_cast<int>(m_view.size()); }
+    const std::string& Name(int index) const { return m_view[index]->name; }
+    // NameKey of the name: keys order names as CompareNames does, so callers can sort by them.
+    const std::string& Key(int index) const { return m_view[index]->key; }
+    TToShowItem* Item(int index) const { return m_view[index]->item.get(); }
 
     // Takes the item and returns its index; a sorted catalogue refuses a name it already holds
     // and returns -1, leaving the item with the caller.
@@ -50,18 +51,15 @@ public:
 private:
     struct Entry {
         std::string name;
+        std::string key; // NameKey(name), computed once: comparing keys costs no locale call
         std::unique_ptr<TToShowItem> item;
     };
-    struct Less {
-        bool operator()(const Entry* a, const Entry* b) const;
-    };
-    const std::vector<Entry*>& Entries() const;
 
     Order m_order;
-    std::vector<std::unique_ptr<Entry>> m_entries;     // ownership, in addition order
-    std::multiset<Entry*, Less> m_sorted;               // sorted catalogues: order and duplicate test
-    mutable std::vector<Entry*> m_view;                 // index order, rebuilt after changes
-    mutable bool m_viewDirty = true;
+    std::vector<std::unique_ptr<Entry>> m_entries; // ownership, in addition order
+    // Index order: sorted by key (a folder of thousands of fonts is sorted as it is read, one
+    // halving search per name), or the order of addition.
+    std::vector<Entry*> m_view;
     // As-added catalogues: name key -> first index, so that lookups give the scan's first match
     // without scanning. Rebuilt after a change of order.
     mutable std::unordered_map<std::string, int> m_firstIndex;
@@ -83,12 +81,14 @@ public:
     void Clear()
     {
         m_names.clear();
+        m_keys.clear();
         m_firstIndex.clear();
     }
 
 private:
     bool m_sorted;
     std::vector<std::string> m_names;
+    std::vector<std::string> m_keys;                   // sorted lists: NameKey of each name, in order
     std::unordered_map<std::string, int> m_firstIndex; // unsorted lists: name key -> first index
 };
 

@@ -59,8 +59,9 @@ std::unique_ptr<TToShowItem> ItemFromFile(const std::string& folder, const files
 
 } // namespace
 
-bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue)
+bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, DWORD* heldMs)
 {
+    if (heldMs) *heldMs = 0;
     const int total = CountFolderFiles(folderIn, "*.TTF", kCountedAttributes);
     if (total == 0) return false;
 
@@ -76,8 +77,8 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue)
     files::ForEachEntry(folder + "*.TTF", [&](const files::Entry& entry) {
         ++index;
         const std::string lowerName = LowerCase(entry.name);
-        ProgressStep(dialog, static_cast<int>(std::min<long long>(index * 100 / total, 100)),
-                     FormatMessage(1041, {lowerName}));
+        ProgressQuickStep(dialog, static_cast<int>(std::min<long long>(index * 100 / total, 100)),
+                          FormatMessage(1041, {lowerName}));
         if (ProgressCancelled()) return completed = false;
 
         TrueTypeInfo info;
@@ -97,9 +98,14 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue)
     });
 
     if (completed) {
+        ProgressShowKept(); // the last file and the full bar, for the rest of the wait
         // Two seconds at least, so that the dialog is seen and not just a flash.
         DWORD elapsed = GetTickCount() - shownAt;
-        if (elapsed < 2000) Sleep(2000 - elapsed);
+        if (elapsed < 2000) {
+            const DWORD waitFrom = GetTickCount();
+            Sleep(2000 - elapsed);
+            if (heldMs) *heldMs = GetTickCount() - waitFrom;
+        }
     }
     ProgressClose(dialog);
     if (App().mainWindow) UpdateWindow(App().mainWindow);

@@ -29,8 +29,9 @@ int CountFolderFiles(const std::string& folder, const std::string& pattern, DWOR
 void ReadFontsFolderFiles(const std::string& folder, NameList& list);
 
 // The scan proper, under a progress dialog with Cancel. True when every file was offered to the
-// reader; false when there was nothing to read, or the user cancelled or stopped.
-bool ScanFontFolder(const std::string& folder, FontCatalogue& catalogue);
+// reader; false when there was nothing to read, or the user cancelled or stopped. `heldMs`, when
+// given, receives how long the finished scan kept its dialog up only so that it is seen.
+bool ScanFontFolder(const std::string& folder, FontCatalogue& catalogue, DWORD* heldMs = nullptr);
 
 // Reads `folder` with drive handling. Returns 0, or -3 when the user inserted a medium and asked
 // to try again.

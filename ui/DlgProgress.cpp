@@ -31,6 +31,7 @@ constexpr DWORD kMaxStepMillis = 250;
 // back exactly its own.
 struct ProgressState {
     bool cancelled = false;
+    TDlgProgress* keeping = nullptr; // the dialog that holds a quick step back, if any
     struct Disabled {
         const TDlgProgress* by;
         HWND window;
@@ -202,6 +203,8 @@ void TDlgProgress::SetPosition(int position)
 
 void TDlgProgress::Destroy() noexcept
 {
+    if (State().keeping == this) State().keeping = nullptr;
+    m_kept.any = false;
     // The windows come back before the dialog goes, so that activation returns to them.
     State().EnableAgain(this);
     if (m_dlg) DestroyWindow(m_dlg); // WM_DESTROY clears the handles
@@ -215,6 +218,8 @@ void ProgressOpen(TDlgProgress& d, const char* caption, const std::string& text,
     if (caption) SetWindowTextA(d.m_dlg, caption);
     d.SetLabel(text);
     d.SetPosition(0);
+    d.m_kept.any = false;
+    d.m_quickShown = false;
     if (!show) return;
 
     ShowWindow(d.m_dlg, SW_SHOW);
@@ -238,6 +243,33 @@ void ProgressStep(TDlgProgress& d, int position, const std::string& text)
         // Nothing else may run, but the dialog itself still shows the new step.
         UpdateWindow(d.m_dlg);
     }
+}
+
+void ProgressQuickStep(TDlgProgress& d, int position, const std::string& text)
+{
+    const DWORD now = GetTickCount();
+    if (d.m_quickShown && now - d.m_quickShownAt < kQuickStepMs) {
+        d.m_kept.position = position;
+        d.m_kept.text = text;
+        d.m_kept.any = true;
+        State().keeping = &d;
+        return;
+    }
+    d.m_kept.any = false;
+    if (State().keeping == &d) State().keeping = nullptr;
+    ProgressStep(d, position, text);
+    d.m_quickShown = true;
+    d.m_quickShownAt = now;
+}
+
+void ProgressShowKept() noexcept
+{
+    TDlgProgress* d = std::exchange(State().keeping, nullptr);
+    if (!d || !d->m_kept.any) return;
+    d->m_kept.any = false;
+    d->SetPosition(d->m_kept.position);
+    d->SetLabel(d->m_kept.text);
+    if (d->m_dlg && IsWindowVisible(d->m_dlg)) UpdateWindow(d->m_dlg);
 }
 
 bool ProgressCancelled() noexcept

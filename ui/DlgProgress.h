@@ -11,6 +11,8 @@
 //         if (ProgressCancelled()) break;
 //         ...
 //     }
+// A loop whose items take well under a millisecond (the folder scan) calls ProgressQuickStep
+// instead, and ProgressShowKept once it is through.
 // While a run is open every other window of the thread is disabled, so only the dialog and the
 // message boxes the loop opens take input.
 #include <windows.h>
@@ -55,6 +57,8 @@ public:
 private:
     friend void ProgressOpen(TDlgProgress&, const char*, const std::string&, bool);
     friend void ProgressStep(TDlgProgress&, int, const std::string&);
+    friend void ProgressQuickStep(TDlgProgress&, int, const std::string&);
+    friend void ProgressShowKept() noexcept;
     friend void ProgressClose(TDlgProgress&) noexcept;
 
     static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept;
@@ -63,6 +67,15 @@ private:
     void SetLabel(const std::string& text);
     void SetPosition(int position);
     void Destroy() noexcept;
+
+    // A quick step not shown yet, and when a quick step was last shown.
+    struct Kept {
+        bool any = false;
+        int position = 0;
+        std::string text;
+    } m_kept;
+    bool m_quickShown = false;
+    DWORD m_quickShownAt = 0;
 
     HWND m_dlg = nullptr;
     HWND lblUserText = nullptr;
@@ -81,6 +94,20 @@ void ProgressOpen(TDlgProgress& d, const char* caption, const std::string& text,
 // Cancel shows, lets the messages waiting in the queue run; a WM_QUIT met there is posted again
 // so that the main loop still ends.
 void ProgressStep(TDlgProgress& d, int position, const std::string& text);
+
+// ProgressStep for items that come faster than anyone reads: the first quick step of a run is
+// shown at once; after it a step is shown, and the waiting messages run, only when the last shown
+// one is kQuickStepMs old. A step that comes sooner is only kept (the latest in place of any
+// before it) for ProgressShowKept, until a later step is shown. So a click on Cancel is taken
+// within kQuickStepMs, or at the next item when one item takes longer, and the loop, which asks
+// ProgressCancelled after every item, stops there.
+inline constexpr DWORD kQuickStepMs = 40;
+void ProgressQuickStep(TDlgProgress& d, int position, const std::string& text);
+
+// Shows the kept quick step of the open run, if there is one, and paints it: the end of a quick
+// loop calls it so that its last item and bar stay on screen, and every message box calls it so
+// that the dialog behind names the item the box is about.
+void ProgressShowKept() noexcept;
 
 // True when Cancel (or Enter or Escape on the dialog) was pressed since the last call, which
 // clears it, and always once the session ends (App().sessionEnding).

@@ -147,14 +147,29 @@ TEST_CASE("A folder font counts as installed by file, by .FOT, by family or by n
     CHECK_FALSE(none.OwnFileInstalled);
 }
 
-TEST_CASE("Name keys are equal exactly when the names compare equal")
+TEST_CASE("Name keys are equal exactly when the names compare equal, and order them as they compare")
 {
+    // Catalogues sort and search by keys, so the two must agree on every pair.
     const char* names[] = {"Arial", "ARIAL", "arial", "Arial ", "Arial Black", "école", "ÉCOLE", "Ecole", "ecole",
-                           "coté", "côte", "Côte", "straße", "STRASSE", "œuvre", "Œuvre", "oeuvre", "a-b", "ab",
-                           "A B", "", "Ÿ", "ÿ", "ß", "ss", "Æ", "æ", "AE", "Ñ", "n"};
+                           "coté", "côte", "Côte", "cote", "côté", "straße", "STRASSE", "œuvre", "Œuvre", "oeuvre",
+                           "a-b", "ab", "A B", "", "Ÿ", "ÿ", "ß", "ss", "Æ", "æ", "AE", "Ñ", "n", "l'été", "lete",
+                           "co-op", "coop", "a1", "a10", "a2", "Noto Sans", "Noto Sans-Bold", "NotoSans", "Ça", "ca",
+                           "pêche", "péché", "Free Serif", "FreeSerif", "Zapf", "apple", "Ø", "O", "Å", "Aa"};
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
     for (const char* a : names)
         for (const char* b : names) {
             INFO(a << " / " << b);
-            CHECK((CompareNames(a, b) == 0) == (NameKey(a) == NameKey(b)));
+            CHECK(sign(CompareNames(a, b)) == sign(NameKey(a).compare(NameKey(b))));
         }
+    // And so a sorted catalogue filled in any order lists names as CompareNames sorts them.
+    FontCatalogue cat(FontCatalogue::Order::SortedUnique);
+    for (const char* n : names) {
+        auto item = Item(n);
+        cat.Add(n, item);
+    }
+    for (int i = 1; i < cat.Count(); ++i) {
+        INFO(cat.Name(i - 1) << " / " << cat.Name(i));
+        CHECK(CompareNames(cat.Name(i - 1), cat.Name(i)) < 0);
+    }
+    for (const char* n : names) CHECK(cat.IndexOf(n) >= 0);
 }

@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "app/Application.h"
+#include "app/ErrorBox.h"
 #include "app/Scale.h"
 #include "ui/DlgProgress.h"
 
@@ -387,5 +388,106 @@ TEST_SUITE("progress dialog")
         CHECK(d.Position() == 0);
         ProgressClose(d);
         CHECK(IsWindowEnabled(other.wnd));
+    }
+
+    TEST_CASE("quick steps: the first shows at once, quicker ones wait, the kept one shows when asked")
+    {
+        TestWindow main(10, 10, 600, 400);
+        MainWindowScope scope(main.wnd);
+        TDlgProgress d;
+        ProgressGuard guard(d);
+        ProgressOpen(d, nullptr, "Lecture des fichiers de polices...");
+        Drain(kProbe);
+        g_probes = 0;
+
+        ProgressQuickStep(d, 1, "fichier 1");
+        CHECK(d.Text() == "fichier 1");
+        CHECK(d.Position() == 1);
+        // Steps that come sooner than kQuickStepMs after the one shown change nothing yet and let
+        // no message run.
+        PostMessageA(main.wnd, kProbe, 0, 0);
+        const DWORD shown = GetTickCount();
+        int n = 2;
+        for (; n < 50 && GetTickCount() - shown < kQuickStepMs / 2; ++n) ProgressQuickStep(d, n, "fichier " + std::to_string(n));
+        const int last = n - 1;
+        REQUIRE(last > 1);
+        CHECK(d.Text() == "fichier 1");
+        CHECK(d.Position() == 1);
+        CHECK(g_probes == 0);
+
+        SUBCASE("ProgressShowKept shows the last one kept, once")
+        {
+            ProgressShowKept();
+            CHECK(d.Text() == "fichier " + std::to_string(last));
+            CHECK(d.Position() == last);
+            ProgressStep(d, 99, "autre");
+            ProgressShowKept(); // nothing kept any more
+            CHECK(d.Text() == "autre");
+        }
+        SUBCASE("a box over the dialog shows it first")
+        {
+            ScriptedBoxes boxes{MsgResult::OK};
+            ShowMessageBox("Erreur", MsgKind::Error, MsgButton::OK);
+            CHECK(d.Text() == "fichier " + std::to_string(last));
+        }
+        SUBCASE("a step late enough shows itself and runs the messages")
+        {
+            Sleep(kQuickStepMs + 20);
+            ProgressQuickStep(d, 77, "fichier 77");
+            CHECK(d.Text() == "fichier 77");
+            CHECK(d.Position() == 77);
+            CHECK(g_probes == 1);
+            ProgressShowKept(); // the kept step is older than the one shown: it never comes back
+            CHECK(d.Text() == "fichier 77");
+        }
+    }
+
+    TEST_CASE("quick steps: a click on Cancel is taken by the next step shown and seen at the item after it")
+    {
+        TestWindow main(10, 10, 600, 400);
+        MainWindowScope scope(main.wnd);
+        TDlgProgress d;
+        ProgressGuard guard(d);
+        ProgressOpen(d, nullptr, "Lecture des fichiers de polices...");
+
+        SUBCASE("clicked before the first step")
+        {
+            PostMessageA(Cancel(d), BM_CLICK, 0, 0);
+            ProgressQuickStep(d, 1, "fichier 1");
+            CHECK(ProgressCancelled());
+        }
+        SUBCASE("clicked between two shown steps")
+        {
+            ProgressQuickStep(d, 1, "fichier 1");
+            CHECK_FALSE(ProgressCancelled());
+            PostMessageA(Cancel(d), BM_CLICK, 0, 0);
+            Sleep(kQuickStepMs + 20);
+            ProgressQuickStep(d, 2, "fichier 2");
+            CHECK(ProgressCancelled());
+            CHECK_FALSE(ProgressCancelled());
+        }
+        // A new run starts showing at once again, with nothing kept from the last one.
+        ProgressOpen(d, nullptr, "Encore");
+        ProgressShowKept();
+        CHECK(d.Text() == "Encore");
+        ProgressQuickStep(d, 3, "fichier 3");
+        CHECK(d.Text() == "fichier 3");
+    }
+
+    TEST_CASE("quick steps kept by a dialog that goes away are forgotten")
+    {
+        {
+            TDlgProgress d(nullptr);
+            ProgressOpen(d, nullptr, "Un");
+            ProgressQuickStep(d, 1, "a");
+            ProgressQuickStep(d, 2, "b"); // kept
+            ProgressClose(d);
+        }
+        ProgressShowKept(); // must not reach the freed dialog
+        TDlgProgress next(nullptr);
+        ProgressGuard guard(next);
+        ProgressOpen(next, nullptr, "Deux");
+        ProgressShowKept();
+        CHECK(next.Text() == "Deux");
     }
 }

@@ -2,10 +2,17 @@
 // names, drives that are not there, and the Windows fonts folder's file list.
 #include "app/ErrorBox.h"
 #include "fonts/FolderScan.h"
+#include "platform/Files.h"
 #include "support/TrueTypeWriter.h"
+#include "ui/DlgProgress.h"
 #include <doctest/doctest.h>
 
+#include <commctrl.h>
+
 #include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
 
 using namespace typa;
 
@@ -130,6 +137,98 @@ TEST_CASE("A scan lists every usable font, reports damaged ones twice and refuse
     CHECK(damaged == 2);    // the empty file, and the folder the reader cannot open
     CHECK(readerBoxes == 1); // only the empty file gets the reader's own message first
     CHECK(duplicates == 1);
+}
+
+namespace {
+
+// What the scan's progress dialog is told to show, seen from a hook on this thread's sent messages.
+struct ProgressWatch {
+    std::vector<std::string> texts; // the label's texts, in order
+    std::vector<int> positions;     // the bar's positions, in order
+    std::function<void(const std::string&, HWND label)> onText;
+    HHOOK hook;
+
+    static ProgressWatch*& Current()
+    {
+        static ProgressWatch* current = nullptr;
+        return current;
+    }
+    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp)
+    {
+        const auto& m = *reinterpret_cast<const CWPSTRUCT*>(lp);
+        ProgressWatch* w = Current();
+        if (code == HC_ACTION && w) {
+            if (m.message == WM_SETTEXT && GetDlgCtrlID(m.hwnd) == TDlgProgress::kIdLabel) {
+                w->texts.emplace_back(reinterpret_cast<const char*>(m.lParam));
+                if (w->onText) w->onText(w->texts.back(), m.hwnd);
+            }
+            if (m.message == PBM_SETPOS) w->positions.push_back(static_cast<int>(m.wParam));
+        }
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+    ProgressWatch() : hook(SetWindowsHookExA(WH_CALLWNDPROC, Proc, nullptr, GetCurrentThreadId())) { Current() = this; }
+    ~ProgressWatch()
+    {
+        Current() = nullptr;
+        UnhookWindowsHookEx(hook);
+    }
+};
+
+} // namespace
+
+TEST_CASE("A quick scan shows few steps but ends on its last file and a full bar, and Cancel still stops it")
+{
+    TempFolder dir("typa-quick");
+    const int files = 40;
+    for (int i = 0; i < files; ++i)
+        dir.Write("Q" + std::to_string(i) + ".TTF", Font(u"Quick", (u"Quick " + std::u16string(1, u'A' + i / 26) +
+                                                                    std::u16string(1, u'a' + i % 26)).c_str()));
+    FontCatalogue catalogue(FontCatalogue::Order::SortedUnique);
+    ScriptedBoxes none;
+
+    SUBCASE("to the end")
+    {
+        ProgressWatch watch;
+        REQUIRE(watch.hook);
+        auto t0 = std::chrono::steady_clock::now();
+        DWORD held = 0;
+        CHECK(ScanFontFolder(dir.path, catalogue, &held));
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+        CHECK(ms >= 1900); // the minimum display holds
+        CHECK(held > 0);
+        CHECK(catalogue.Count() == files);
+        REQUIRE(watch.texts.size() >= 2);
+        CHECK(watch.texts.front() == "Lecture des fichiers de polices...");
+        // The last file the system enumerated, and the bar full, are what stays up for the wait.
+        std::string last;
+        files::ForEachEntry(dir.path + "\\*.TTF", [&](const files::Entry& e) { last = e.name; return true; });
+        CharLowerBuffA(last.data(), static_cast<DWORD>(last.size()));
+        CHECK(watch.texts.back() == "Lecture du fichier de police " + last + "...");
+        REQUIRE_FALSE(watch.positions.empty());
+        CHECK(watch.positions.back() == 100);
+        CHECK(watch.texts.size() < static_cast<std::size_t>(files)); // not one text per file
+    }
+    SUBCASE("Cancel clicked while a file is shown: the scan stops at the file after it")
+    {
+        ProgressWatch watch;
+        REQUIRE(watch.hook);
+        int fileTexts = 0;
+        watch.onText = [&](const std::string& text, HWND label) {
+            if (text.find("Lecture du fichier") != 0) return;
+            if (++fileTexts == 1) {
+                Sleep(kQuickStepMs + 20); // a slow first file: the second one is shown at once
+            } else if (fileTexts == 2) {
+                // Taken by the messages this very step lets run.
+                PostMessageA(GetDlgItem(GetParent(label), TDlgProgress::kIdCancel), BM_CLICK, 0, 0);
+            }
+        };
+        auto t0 = std::chrono::steady_clock::now();
+        CHECK_FALSE(ScanFontFolder(dir.path, catalogue));
+        CHECK(fileTexts == 2);
+        CHECK(catalogue.Count() == 1); // the first file only: the second was never read
+        CHECK(none.Boxes().empty());
+        CHECK(std::chrono::steady_clock::now() - t0 < std::chrono::milliseconds(1500)); // no wait after a cancel
+    }
 }
 
 TEST_CASE("Non stops the scan; an empty folder shows nothing at all")
