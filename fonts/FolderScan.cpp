@@ -103,7 +103,7 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, DWORD
         DWORD elapsed = GetTickCount() - shownAt;
         if (elapsed < 2000) {
             const DWORD waitFrom = GetTickCount();
-            Sleep(2000 - elapsed);
+            ProgressHold(2000 - elapsed);
             if (heldMs) *heldMs = GetTickCount() - waitFrom;
         }
     }

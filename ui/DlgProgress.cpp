@@ -272,6 +272,16 @@ void ProgressShowKept() noexcept
     if (d->m_dlg && IsWindowVisible(d->m_dlg)) UpdateWindow(d->m_dlg);
 }
 
+void ProgressHold(DWORD ms) noexcept
+{
+    const DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = GetTickCount() - start) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_SENDMESSAGE) != WAIT_OBJECT_0) break;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE); // runs the sent ones only
+    }
+}
+
 bool ProgressCancelled() noexcept
 {
     // A session that ends stops every run as Cancel would.

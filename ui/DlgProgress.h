@@ -109,6 +109,10 @@ void ProgressQuickStep(TDlgProgress& d, int position, const std::string& text);
 // that the dialog behind names the item the box is about.
 void ProgressShowKept() noexcept;
 
+// Waits `ms` milliseconds with nothing of the program's own running, but answers the messages
+// other programs send meanwhile (a font-change broadcast waits for every window's answer).
+void ProgressHold(DWORD ms) noexcept;
+
 // True when Cancel (or Enter or Escape on the dialog) was pressed since the last call, which
 // clears it, and always once the session ends (App().sessionEnding).
 bool ProgressCancelled() noexcept;

@@ -490,4 +490,36 @@ TEST_SUITE("progress dialog")
         ProgressShowKept();
         CHECK(next.Text() == "Deux");
     }
+
+    TEST_CASE("the hold answers what other programs send, and runs nothing posted")
+    {
+        TestWindow target(0, 0, 10, 10, false);
+        g_probes = 0;
+        PostMessageA(target.wnd, kProbe, 0, 0); // the program's own: waits for the loop
+        struct Sender {
+            HWND to;
+            DWORD answeredAt = 0;
+            static DWORD WINAPI Run(void* p)
+            {
+                auto* s = static_cast<Sender*>(p);
+                Sleep(200);
+                SendMessageA(s->to, kProbe, 0, 0);
+                s->answeredAt = GetTickCount();
+                return 0;
+            }
+        } sender{target.wnd};
+        const DWORD start = GetTickCount();
+        HANDLE thread = CreateThread(nullptr, 0, Sender::Run, &sender, 0, nullptr);
+        REQUIRE(thread);
+        ProgressHold(1500);
+        const DWORD held = GetTickCount() - start;
+        WaitForSingleObject(thread, 10000);
+        CloseHandle(thread);
+        CHECK(held >= 1500);
+        CHECK(sender.answeredAt != 0);
+        CHECK(sender.answeredAt - start < 1400); // answered during the hold, not after it
+        CHECK(g_probes == 1);                    // the sent one; the posted one still waits
+        CHECK(Queued(kProbe));
+        Drain(kProbe);
+    }
 }
