@@ -75,7 +75,8 @@ TEST_CASE("Sub-folders in the locale's order, one level at a time; F5 reads the 
 
     // Choosing a sub-folder lists its own sub-folders and reads its fonts.
     ClickNode(tree, {root, "Alpha"});
-    Settle(main);
+    // The read shows its progress for two seconds at least, and answers questions meanwhile.
+    REQUIRE(WaitUntilQuiet(typa, main));
     CHECK(Children(tree, 2) == std::vector<std::string>{"Intérieur"});
     CHECK(ListCount(list) == 2);
 
