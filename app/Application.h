@@ -1,6 +1,6 @@
 #pragma once
 // The program-wide part of the run that is not the main window's own state: the module, the two
-// top-level windows and the help file. Filled once at start-up by the entry point; everything
+// top-level windows, the help file and whether the session is ending. Filled once at start-up by the entry point; everything
 // else only reads it.
 #include <windows.h>
 #include <string>
@@ -15,8 +15,6 @@ struct Application {
     HWND mainWindow = nullptr;
     // Full path of TYPA.HLP in the program's own folder.
     std::string helpFile;
-    // Long hint of whatever the pointer or menu selection rests on; shown in the status bar.
-    std::string hint;
     // Windows is shutting down or the user is logging off: every box and dialog from now on
     // answers at once as Escape would, and long runs stop at their next step.
     bool sessionEnding = false;

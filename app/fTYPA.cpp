@@ -1,6 +1,7 @@
 #include "app/fTYPA.h"
 
 #include "app/Application.h"
+#include "app/Cursor.h"
 #include "app/ErrorBox.h"
 #include "app/ExceptionGuard.h"
 #include "app/MenuInfo.h"
@@ -12,7 +13,6 @@
 #include "platform/System.h"
 #include "res/Resource.h"
 #include "tray/TrayIcon.h"
-#include "ui/DlgOptions.h"
 #include "ui/TreeImages.h"
 #include "ui/WindowSubclass.h"
 
@@ -52,6 +52,23 @@ HFONT CreateNamedFont(const char* face, int height, int weight = FW_NORMAL, bool
 void MoveTo(HWND wnd, const RECT& r)
 {
     if (wnd) MoveWindow(wnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+RECT WorkArea(SIZE screen)
+{
+    RECT wa{0, 0, screen.cx, screen.cy};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+    return wa;
+}
+
+StartupInput ScreenGeometry()
+{
+    StartupInput geo;
+    geo.ppi = ScreenPpi();
+    geo.screen = SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const RECT wa = WorkArea(geo.screen);
+    geo.workArea = SIZE{wa.right - wa.left, wa.bottom - wa.top};
+    return geo;
 }
 
 // A plain panel that paints itself in one system colour (stored as index + 1 in the user data)
@@ -94,7 +111,7 @@ LRESULT CALLBACK ToolbarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_PAINT) {
         // The main window paints the logo: it holds the fonts and the icon.
-        SendMessageA(GetAncestor(wnd, GA_ROOT), WM_APP, reinterpret_cast<WPARAM>(wnd), 0);
+        SendMessageA(GetAncestor(wnd, GA_ROOT), WM_PAINTTOOLBAR, reinterpret_cast<WPARAM>(wnd), 0);
         return 0;
     }
     return DefWindowProcA(wnd, msg, wp, lp);
@@ -146,14 +163,7 @@ bool TfrmTYPA::RegisterClasses(HINSTANCE instance)
 
 bool TfrmTYPA::Create(HWND owner)
 {
-    StartupInput geo;
-    geo.ppi = ScreenPpi();
-    geo.screen = SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    RECT wa{0, 0, geo.screen.cx, geo.screen.cy};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
-    geo.workArea = SIZE{wa.right - wa.left, wa.bottom - wa.top};
-    RECT bounds = InitialWindowBounds(geo); // default size; the saved one is applied in FormCreate
-
+    const RECT bounds = InitialWindowBounds(ScreenGeometry()); // the saved size comes in FormCreate
     m_menu = LoadMenuA(App().instance, MAKEINTRESOURCEA(IDR_MAINMENU));
     m_accelerators = LoadAcceleratorsA(App().instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     HWND wnd = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainClass, LoadMessage(100).c_str(),
@@ -208,21 +218,32 @@ LRESULT TfrmTYPA::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_SHOWWINDOW:
         if (wp) FormShow();
         break;
-    case WM_SIZE: FormResize(); return 0;
-    case WM_GETMINMAXINFO:
+    case WM_SIZE: LayOut(); return 0;
+    case WM_GETMINMAXINFO: {
         DefWindowProcA(m_wnd, msg, wp, lp);
-        OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
+        auto& mmi = *reinterpret_cast<MINMAXINFO*>(lp);
+        mmi.ptMinTrackSize.x = Scaled(560);
+        mmi.ptMinTrackSize.y = Scaled(435);
         return 0;
+    }
     case WM_CLOSE: FormCloseQuery(); return 0;
     case WM_DESTROY: FormDestroy(); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp)); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lp));
     case WM_CONTEXTMENU: // a right click on the margin around a tree
-        if (reinterpret_cast<HWND>(wp) == m_panelInstalledHighlight) twInstalledGroupMouseUp(nullptr);
-        if (reinterpret_cast<HWND>(wp) == m_panelAvailableHighlight) twAvailableGroupMouseUp();
+        for (TFontSide* side : {&m_available, &m_installed})
+            if (reinterpret_cast<HWND>(wp) == side->Panel()) OnTreeRightClick(side->Tree(), nullptr);
         return 0;
-    case WM_MEASUREITEM: OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp)); return TRUE;
-    case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp)); return TRUE;
+    case WM_MEASUREITEM: {
+        auto& mis = *reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        if (mis.CtlType == ODT_LISTBOX) (mis.CtlID == lbAvailableFonts ? m_available : m_installed).List().Measure(mis);
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto& dis = *reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        if (TFontSide* side = SideOf(dis.hwndItem); side && dis.CtlType == ODT_LISTBOX) side->List().Draw(dis);
+        return TRUE;
+    }
     case WM_FONTCHANGE: OnFontChange(); return 0;
     case WM_MENUSELECT: OnMenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp)); return 0;
     case WM_ENTERIDLE: OnEnterIdle(wp); return 0;
@@ -231,7 +252,10 @@ LRESULT TfrmTYPA::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         if (wp) OnEndSession();
         return 0;
     case WM_RUNENDED: OnRunEnded(); return 0;
-    case WM_TRAYCALLBACK: OnTrayCallback(lp); return 0;
+    case WM_REFRESHLISTS: OnFontChange(); return 0;
+    case WM_TRAYCALLBACK:
+        if (m_tray) m_tray->OnCallback(lp);
+        return 0;
     case WM_SHOWREQUEST: ShowMainWindow(); return 0;
     case WM_TIMER:
         if (wp == kTimer1Id && m_tray) {
@@ -239,7 +263,7 @@ LRESULT TfrmTYPA::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         break;
-    case WM_APP: OnPaintToolbar(reinterpret_cast<HWND>(wp)); return 0;
+    case WM_PAINTTOOLBAR: OnPaintToolbar(reinterpret_cast<HWND>(wp)); return 0;
     case WM_CTLCOLORSTATIC:
         // Group-box captions sit on the window colour of the dialog face.
         SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
@@ -254,11 +278,10 @@ LRESULT TfrmTYPA::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
 
 bool TfrmTYPA::FormCreate()
 {
-    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    CursorScope wait(IDC_WAIT);
     InstalledSideActive = true;
     ExitRequested = false;
     TrayIconShown = false;
-    LastPreviewRow = -1;
 
     if (!StartupChecksPass()) return false;
 
@@ -276,19 +299,14 @@ bool TfrmTYPA::FormCreate()
     if (AppTools & settings::kShowStatusBar) SetStatusBarVisible(true);
     if (AppTools & settings::kShowHints) SetHintsOn(true);
 
-    StartupInput geo;
+    StartupInput geo = ScreenGeometry();
     geo.appTools = AppTools;
     if (AppTools & settings::kRestoreSize) geo.appPos = settings::ReadAppPos();
-    geo.ppi = ScreenPpi();
-    geo.screen = SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    RECT wa{0, 0, geo.screen.cx, geo.screen.cy};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
-    geo.workArea = SIZE{wa.right - wa.left, wa.bottom - wa.top};
-    RECT b = InitialWindowBounds(geo);
+    const RECT b = InitialWindowBounds(geo);
     SetWindowPos(m_wnd, nullptr, b.left, b.top, b.right - b.left, b.bottom - b.top, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    m_panelInstalledHeight = settings::ReadTreeHeight(true);
-    m_panelAvailableHeight = settings::ReadTreeHeight(false);
+    m_installed.SetTreeHeight(settings::ReadTreeHeight(true));
+    m_available.SetTreeHeight(settings::ReadTreeHeight(false));
     LayOut();
 
     SampleText = settings::ReadSampleText(LoadMessage(1215));
@@ -299,33 +317,31 @@ bool TfrmTYPA::FormCreate()
     StatusOptions = settings::ReadStatusOptions();
     FontOptions = settings::ReadFontOptions();
 
-    ShowHint(App().hint);
+    ShowHint(m_hint);
     // Emptying a catalogue first lets go of the rows that show its items.
-    InstalledCatalogue.SetBeforeClear([this] { SendMessageA(m_lbInstalledFonts, LB_RESETCONTENT, 0, 0); });
-    AvailableCatalogue.SetBeforeClear([this] {
-        UnloadPreviewResources();
-        SendMessageA(m_lbAvailableFonts, LB_RESETCONTENT, 0, 0);
-        AvailableView.clear();
-    });
+    InstalledCatalogue.SetBeforeClear([this] { m_installed.List().Clear(); });
+    AvailableCatalogue.SetBeforeClear([this] { m_available.List().Clear(); });
     m_splitControl = std::make_unique<TSplitControl>(m_wnd);
     m_about.Create(m_wnd);
     m_tray = std::make_unique<TTrayIcon>(
         m_wnd, TTrayIcon::Commands{[this] { ShowMainWindow(); }, [this] { mnuFontExitClick(); },
-                                   [this] { mnuHelpAboutClick(); }});
+                                   [this] { m_about.Execute(); }});
     // Hints of the tray menu's items reach the status bar like those of the main menu.
-    TPopupMenuQS::HintChanged = [this](const std::string& hint) { ShowHint(hint.empty() ? m_ownHint : hint); };
+    m_tray->pmQSTaskBar.OnHint = [this](const std::string& hint) { ShowHint(hint.empty() ? m_ownHint : hint); };
 
-    BuildInstalledRoot();
-    BuildFolderRoot();
+    m_groups.BuildRoot();
+    m_folders.BuildRoot();
     UpdateWindow(m_wnd);
-    BuildGroupNodes();
+    // Selecting "Polices Windows" fills the installed list through the selection notification.
+    const HTREEITEM windowsFonts = m_groups.AddWindowsFonts();
+    if (m_groups.Current() != windowsFonts) twInstalledGroupClick();
+    m_groups.AddStoredGroups();
     ReadCurrentFolder();
     HighlightActiveSide();
     m_created = true;
     // What came during the start-up (a font change, a log-off) is taken up once it is over.
     if (m_refreshPending || m_treeClickPending) PostMessageA(m_wnd, WM_RUNENDED, 0, 0);
     if (m_closePending) PostMessageA(m_wnd, WM_CLOSE, 0, 0);
-    SetCursor(previous ? previous : LoadCursor(nullptr, IDC_ARROW));
     return true;
 }
 
@@ -363,7 +379,8 @@ void TfrmTYPA::CreateControls()
         if (GetTextMetricsA(dc.Get(), &tm)) m_captionHeight = tm.tmHeight;
     }
 
-    auto make = [&](DWORD exStyle, const char* cls, const char* text, DWORD style, int id, HWND parent = nullptr) {
+    const TFontSide::MakeControl make = [&](DWORD exStyle, const char* cls, const char* text, DWORD style, int id,
+                                            HWND parent) {
         HWND h = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0,
                                  parent ? parent : m_wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst,
                                  nullptr);
@@ -371,49 +388,42 @@ void TfrmTYPA::CreateControls()
         return h;
     };
 
-    m_toolbar = make(0, kToolbarClass, "", 0, idToolbar);
-    m_statusBar = make(0, STATUSCLASSNAMEA, "", SBARS_SIZEGRIP, idStatusBar);
+    m_toolbar = make(0, kToolbarClass, "", 0, idToolbar, nullptr);
+    m_statusBar = make(0, STATUSCLASSNAMEA, "", SBARS_SIZEGRIP, idStatusBar, nullptr);
     int wholeBar = -1; // one field, as wide as the bar
     SendMessageA(m_statusBar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&wholeBar));
 
-    m_panelAvailableHighlight = make(0, kPanelClass, "", WS_CLIPCHILDREN, PanelAvailableHighlight);
-    m_panelInstalledHighlight = make(0, kPanelClass, "", WS_CLIPCHILDREN, PanelInstalledHighlight);
-    const DWORD treeStyle = WS_TABSTOP | TVS_SHOWSELALWAYS;
-    m_twAvailableGroup = make(0, WC_TREEVIEWA, "", treeStyle, twAvailableGroup, m_panelAvailableHighlight);
-    m_twInstalledGroup =
-        make(0, WC_TREEVIEWA, "", treeStyle | TVS_EDITLABELS, twInstalledGroup, m_panelInstalledHighlight);
-    for (HWND tree : {m_twAvailableGroup, m_twInstalledGroup}) {
-        AttachSubclass(tree, TreeProc, this);
-        SendMessageA(tree, WM_SETFONT, reinterpret_cast<WPARAM>(m_treeFont.Get()), FALSE);
-        SendMessageA(tree, TVM_SETINDENT, 19, 0);
-    }
+    // Each step for both sides before the next, so that the controls keep their order.
     m_ilInstalledGroup.Reset(CreateInstalledGroupImages());
     m_ilAvailableGroup.Reset(CreateAvailableGroupImages());
-    SendMessageA(m_twInstalledGroup, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_ilInstalledGroup.Get()));
-    SendMessageA(m_twAvailableGroup, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_ilAvailableGroup.Get()));
-
-    m_splitterLeft = make(0, kSplitBarClass, "", 0, SplitterLeft);
-    m_splitterRight = make(0, kSplitBarClass, "", 0, SplitterRight);
+    m_available.CreatePanel(make, kPanelClass);
+    m_installed.CreatePanel(make, kPanelClass);
+    m_available.CreateTree(make, m_treeFont.Get(), m_ilAvailableGroup.Get());
+    m_installed.CreateTree(make, m_treeFont.Get(), m_ilInstalledGroup.Get());
+    m_folders.Attach(m_available.Tree());
+    m_groups.Attach(m_installed.Tree());
+    for (TFontSide* side : {&m_available, &m_installed}) AttachSubclass(side->Tree(), TreeProc, this);
+    m_available.CreateSplitter(make, kSplitBarClass);
+    m_installed.CreateSplitter(make, kSplitBarClass);
 
     // Rows are put in at their place, already sorted by name, so the list need not sort them.
     const DWORD listStyle = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS |
                             LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
-    m_lbAvailableFonts = make(WS_EX_CLIENTEDGE, "LISTBOX", "", listStyle, lbAvailableFonts);
-    m_lbInstalledFonts = make(WS_EX_CLIENTEDGE, "LISTBOX", "", listStyle, lbInstalledFonts);
-    for (HWND list : {m_lbAvailableFonts, m_lbInstalledFonts})
-        AttachSubclass(list, FontListProc, this);
+    m_available.CreateList(make, listStyle);
+    m_installed.CreateList(make, listStyle);
+    for (TFontSide* side : {&m_available, &m_installed}) AttachSubclass(side->List().Handle(), FontListProc, this);
 
     for (int i = 0; i < 9; ++i)
-        m_buttons[i] = make(0, "BUTTON", kButtons[i].caption, WS_TABSTOP | BS_PUSHBUTTON, kButtons[i].id);
+        m_buttons[i] = make(0, "BUTTON", kButtons[i].caption, WS_TABSTOP | BS_PUSHBUTTON, kButtons[i].id, nullptr);
 
     // Group boxes last: they lie below the controls they frame and paint only their frame, so the
     // window's own background shows inside them.
-    m_groupBoxAvailable = make(0, "BUTTON", " CD-ROM ", BS_GROUPBOX, GroupBoxAvailable);
-    m_groupBoxInstalled = make(0, "BUTTON", " Système ", BS_GROUPBOX, GroupBoxInstalled);
-    m_groupBoxAction = make(0, "BUTTON", " Action ", BS_GROUPBOX, GroupBoxAction);
-    m_groupBoxGroups = make(0, "BUTTON", " Gestion des groupes ", BS_GROUPBOX, GroupBoxGroups);
-    m_groupBoxProgram = make(0, "BUTTON", " Programme ", BS_GROUPBOX, GroupBoxProgram);
-    for (HWND box : {m_groupBoxAvailable, m_groupBoxInstalled, m_groupBoxAction, m_groupBoxGroups, m_groupBoxProgram})
+    m_available.CreateGroupBox(make);
+    m_installed.CreateGroupBox(make);
+    m_groupBoxAction = make(0, "BUTTON", " Action ", BS_GROUPBOX, GroupBoxAction, nullptr);
+    m_groupBoxGroups = make(0, "BUTTON", " Gestion des groupes ", BS_GROUPBOX, GroupBoxGroups, nullptr);
+    m_groupBoxProgram = make(0, "BUTTON", " Programme ", BS_GROUPBOX, GroupBoxProgram, nullptr);
+    for (HWND box : {m_available.GroupBox(), m_installed.GroupBox(), m_groupBoxAction, m_groupBoxGroups, m_groupBoxProgram})
         SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     m_tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
@@ -432,12 +442,12 @@ void TfrmTYPA::CreateControls()
 
 void TfrmTYPA::FormShow()
 {
-    SendMessageA(m_lbAvailableFonts, LB_SETHORIZONTALEXTENT, 700, 0);
-    SendMessageA(m_lbInstalledFonts, LB_SETHORIZONTALEXTENT, 700, 0);
+    SendMessageA(m_available.List().Handle(), LB_SETHORIZONTALEXTENT, 700, 0);
+    SendMessageA(m_installed.List().Handle(), LB_SETHORIZONTALEXTENT, 700, 0);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Layout
+// Layout and the bars between trees and lists
 
 LayoutInput TfrmTYPA::CurrentLayoutInput() const
 {
@@ -453,8 +463,8 @@ LayoutInput TfrmTYPA::CurrentLayoutInput() const
         in.statusBarHeight = s.bottom - s.top;
     }
     in.captionHeight = m_captionHeight;
-    in.availableTreePanel = m_panelAvailableHeight;
-    in.installedTreePanel = m_panelInstalledHeight;
+    in.availableTreePanel = m_available.TreeHeight();
+    in.installedTreePanel = m_installed.TreeHeight();
     return in;
 }
 
@@ -464,47 +474,19 @@ void TfrmTYPA::LayOut()
     if (m_statusBarVisible) SendMessageA(m_statusBar, WM_SIZE, 0, 0);
     MainLayout m = ComputeLayout(CurrentLayoutInput());
     MoveTo(m_toolbar, m.toolbar);
-    MoveTo(m_groupBoxAvailable, m.available.groupBox);
-    MoveTo(m_groupBoxInstalled, m.installed.groupBox);
-    MoveTo(m_panelAvailableHighlight, m.available.treePanel);
-    MoveTo(m_panelInstalledHighlight, m.installed.treePanel);
-    auto inPanel = [](const SideLayout& s) {
-        return RECT{kHighlightBorder, kHighlightBorder, s.treePanel.right - s.treePanel.left - kHighlightBorder,
-                    s.treePanel.bottom - s.treePanel.top - kHighlightBorder};
-    };
-    MoveTo(m_twAvailableGroup, inPanel(m.available));
-    MoveTo(m_twInstalledGroup, inPanel(m.installed));
-    MoveTo(m_splitterLeft, m.available.splitter);
-    MoveTo(m_splitterRight, m.installed.splitter);
-    MoveTo(m_lbAvailableFonts, m.available.list);
-    MoveTo(m_lbInstalledFonts, m.installed.list);
+    m_available.LayOut(m.available);
+    m_installed.LayOut(m.installed);
     MoveTo(m_groupBoxAction, m.middle.action);
     MoveTo(m_groupBoxGroups, m.middle.groups);
     MoveTo(m_groupBoxProgram, m.middle.program);
     for (int i = 0; i < 9; ++i) MoveTo(m_buttons[i], m.middle.buttons[i]);
 }
 
-void TfrmTYPA::FormResize() { LayOut(); }
-
-void TfrmTYPA::OnGetMinMaxInfo(MINMAXINFO& mmi)
+TFontSide* TfrmTYPA::SideOfSplitter(HWND splitter)
 {
-    mmi.ptMinTrackSize.x = Scaled(560);
-    mmi.ptMinTrackSize.y = Scaled(435);
-}
-
-void TfrmTYPA::HighlightActiveSide()
-{
-    auto paint = [](HWND panel, int colour) {
-        SetWindowLongPtrA(panel, GWLP_USERDATA, colour + 1);
-        InvalidateRect(panel, nullptr, TRUE);
-    };
-    paint(m_panelInstalledHighlight, InstalledSideActive ? COLOR_HIGHLIGHT : COLOR_WINDOW);
-    paint(m_panelAvailableHighlight, InstalledSideActive ? COLOR_WINDOW : COLOR_HIGHLIGHT);
-}
-
-void TfrmTYPA::PanelAvailableResize()
-{
-    if (m_panelInstalledHeight < 50) m_panelInstalledHeight = 50;
+    if (splitter == m_available.Splitter()) return &m_available;
+    if (splitter == m_installed.Splitter()) return &m_installed;
+    return nullptr;
 }
 
 LRESULT CALLBACK TfrmTYPA::SplitBarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -515,9 +497,7 @@ LRESULT CALLBACK TfrmTYPA::SplitBarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp
         switch (msg) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            self->SplitterMouseDown(wnd, msg == WM_LBUTTONDOWN ? wp : 0, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-            return 0;
+        case WM_MBUTTONDOWN: self->SplitterMouseDown(wnd, msg == WM_LBUTTONDOWN ? wp : 0); return 0;
         case WM_MOUSEMOVE: self->SplitterMouseMove(wnd, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
@@ -531,20 +511,20 @@ LRESULT CALLBACK TfrmTYPA::SplitBarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp
     });
 }
 
-void TfrmTYPA::SplitterMouseDown(HWND splitter, WPARAM keys, int, int)
+void TfrmTYPA::SplitterMouseDown(HWND splitter, WPARAM keys)
 {
     // Only the left button alone: no Shift, Ctrl or Alt, no other button held.
-    if (keys != MK_LBUTTON || GetKeyState(VK_MENU) < 0 || !m_splitControl) return;
-    bool left = splitter == m_splitterLeft;
-    HWND panel = left ? m_panelAvailableHighlight : m_panelInstalledHighlight;
+    TFontSide* side = SideOfSplitter(splitter);
+    if (keys != MK_LBUTTON || GetKeyState(VK_MENU) < 0 || !m_splitControl || !side) return;
     RECT pr;
-    GetWindowRect(panel, &pr);
+    GetWindowRect(side->Panel(), &pr);
     MapWindowPoints(nullptr, m_wnd, reinterpret_cast<POINT*>(&pr), 2);
     TSplitControl::Target target;
     target.origin = POINT{pr.left, pr.top};
-    target.apply = [this, left](int height) {
-        (left ? m_panelAvailableHeight : m_panelInstalledHeight) = height;
-        if (left) PanelAvailableResize();
+    target.apply = [this, side](int height) {
+        side->SetTreeHeight(height);
+        // The left bar's drag keeps the installed tree at 50 pixels at least.
+        if (side->IsAvailable() && m_installed.TreeHeight() < 50) m_installed.SetTreeHeight(50);
         LayOut();
     };
     m_splitControl->BeginDrag(splitter, std::move(target));
@@ -555,7 +535,7 @@ void TfrmTYPA::SplitterMouseMove(HWND splitter, int x, int y)
     if (!m_splitControl || m_splitControl->Splitter() != splitter) return;
     // Keep the bar at least 50 pixels away from the top and the bottom of its side.
     MainLayout m = ComputeLayout(CurrentLayoutInput());
-    const SideLayout& side = splitter == m_splitterLeft ? m.available : m.installed;
+    const SideLayout& side = splitter == m_available.Splitter() ? m.available : m.installed;
     int top = side.splitter.top - side.panel.top;
     int parentHeight = side.panel.bottom - side.panel.top;
     if (top + y < 50)
@@ -569,9 +549,6 @@ void TfrmTYPA::SplitterMouseUp(HWND splitter)
 {
     if (m_splitControl && m_splitControl->Splitter() == splitter) m_splitControl->EndDrag();
 }
-
-// ---------------------------------------------------------------------------------------------
-// Toolbar, status bar, hints
 
 void TfrmTYPA::OnPaintToolbar(HWND toolbar)
 {
@@ -595,33 +572,6 @@ void TfrmTYPA::OnPaintToolbar(HWND toolbar)
     EndPaint(toolbar, &ps);
 }
 
-void TfrmTYPA::SetToolbarVisible(bool visible)
-{
-    m_toolbarVisible = visible;
-    ShowWindow(m_toolbar, visible ? SW_SHOW : SW_HIDE);
-    LayOut();
-}
-
-void TfrmTYPA::SetStatusBarVisible(bool visible)
-{
-    m_statusBarVisible = visible;
-    ShowWindow(m_statusBar, visible ? SW_SHOW : SW_HIDE);
-    CheckMenuItem(m_menu, mnuViewStatusbar, MF_BYCOMMAND | (visible ? MF_CHECKED : MF_UNCHECKED));
-    LayOut();
-}
-
-void TfrmTYPA::SetHintsOn(bool on)
-{
-    m_hintsOn = on;
-    if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, on, 0);
-}
-
-void TfrmTYPA::ShowHint(const std::string& hint)
-{
-    App().hint = hint;
-    if (m_statusBar) SendMessageA(m_statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(hint.c_str()));
-}
-
 bool TfrmTYPA::PreTranslateMessage(MSG& msg)
 {
     if (!m_wnd) return false;
@@ -640,7 +590,7 @@ bool TfrmTYPA::PreTranslateMessage(MSG& msg)
     char cls[16] = {};
     HWND focus = GetFocus();
     if (focus && GetClassNameA(focus, cls, sizeof cls) && lstrcmpiA(cls, "Edit") == 0 &&
-        (GetParent(focus) == m_twInstalledGroup || GetParent(focus) == m_twAvailableGroup))
+        (GetParent(focus) == m_groups.Handle() || GetParent(focus) == m_folders.Handle()))
         return false;
     // The focused list's or tree's popup items take their keys before the main menu's.
     if (PopupShortcut(msg)) return true;
@@ -648,155 +598,8 @@ bool TfrmTYPA::PreTranslateMessage(MSG& msg)
     return IsDialogMessageA(m_wnd, &msg) != FALSE;
 }
 
-void TfrmTYPA::OnMenuSelect(UINT item, UINT flags, HMENU menu)
-{
-    if (flags == 0xFFFF && !menu) { // the menu closed
-        m_menuHelpContext = 0;
-        ShowHint(m_ownHint);
-        return;
-    }
-    MenuItemInfo info;
-    if (flags & MF_POPUP) {
-        if (menu == m_menu) {
-            info = MainMenuPopupInfo(static_cast<int>(item), -1);
-        } else {
-            for (int top = 0; top < GetMenuItemCount(m_menu); ++top)
-                if (GetSubMenu(m_menu, top) == menu) info = MainMenuPopupInfo(top, static_cast<int>(item));
-        }
-    } else {
-        info = MainMenuCommandInfo(static_cast<int>(item));
-        if (item == mnuMarkAll && !m_markAllHint.empty()) info.hint = m_markAllHint.c_str();
-    }
-    m_menuHelpContext = info.helpContext;
-    ShowHint(info.hint);
-}
-
-void TfrmTYPA::OnEnterIdle(WPARAM source)
-{
-    // F1 on a highlighted menu item opens the help topic of that item.
-    if (source == MSGF_MENU && GetKeyState(VK_F1) < 0 && m_menuHelpContext != 0) {
-        int context = m_menuHelpContext;
-        m_menuHelpContext = 0;
-        EndMenu();
-        WinHelpA(m_wnd, App().helpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
-// Commands
-
-void TfrmTYPA::OnCommand(int id, HWND control, int code)
-{
-    if (control == m_lbAvailableFonts || control == m_lbInstalledFonts) {
-        OnListCommand(control, code);
-        return;
-    }
-    if (control && code != BN_CLICKED) return;
-    if (m_runs > 0) {
-        // Only the run's own dialogs take input meanwhile; a click on the folder tree that was
-        // queued before the run is taken up when it ends.
-        if (id == twAvailableGroup) m_treeClickPending = true;
-        return;
-    }
-    switch (MainCommandOf(id)) {
-    case twAvailableGroup:
-    case PanelAvailableHighlight: twAvailableGroupClick(); break;
-    case PanelInstalledHighlight: twInstalledGroupClick(); break;
-    case mnuViewActual: RefreshLists(false); break;
-    case mnuMarkAll:
-    case btFontMarkAll: mnuMarkAllClick(); break;
-    case mnuGroupNew:
-    case btGroupNew: mnuGroupNewClick(); break;
-    case btFontMove: btFontMoveClick(); break;
-    case mnuGroupRename:
-    case btGroupRename: mnuGroupRenameClick(); break;
-    case mnuHelpAbout: mnuHelpAboutClick(); break;
-    case mnuFontPrint: mnuFontPrintClick(); break;
-    case mnuFontExit:
-    case btExitProgram: mnuFontExitClick(); break;
-    case mnuFontTaskbar:
-    case btTaskbar: mnuFontTaskbarClick(); break;
-    case mnuViewStatusbar: mnuViewStatusbarClick(); break;
-    case mnuViewOptions: mnuViewOptionsClick(); break;
-    case mnuHelpTopic: mnuHelpTopicClick(); break;
-    case btFontInstall: btFontInstallClick(); break;
-    case mnuFontDelete:
-    case btFontDelete: mnuFontDeleteClick(); break;
-    case mnuGroupDelete:
-    case btGroupDelete: mnuGroupDeleteClick(); break;
-    default:
-        if (id >= kMoveToGroupBase && id < kMoveToGroupBase + kMaxGroupTargets) MoveToGroupClick(id - kMoveToGroupBase);
-        if (id >= kInstallToGroupBase && id < kInstallToGroupBase + kMaxGroupTargets)
-            InstallToGroupClick(id - kInstallToGroupBase);
-        break;
-    }
-}
-
-void TfrmTYPA::mnuFontExitClick()
-{
-    ExitRequested = true;
-    SendMessageA(m_wnd, WM_CLOSE, 0, 0);
-}
-
-void TfrmTYPA::mnuFontTaskbarClick() { SendMessageA(m_wnd, WM_CLOSE, 0, 0); }
-
-void TfrmTYPA::mnuViewStatusbarClick()
-{
-    bool visible = !m_statusBarVisible;
-    RECT s;
-    GetWindowRect(m_statusBar, &s);
-    int h = s.bottom - s.top;
-    // The tree panels give the status bar its room, and take it back when it goes.
-    m_panelInstalledHeight += visible ? -h : h;
-    m_panelAvailableHeight += visible ? -h : h;
-    SetStatusBarVisible(visible);
-}
-
-void TfrmTYPA::mnuViewOptionsClick()
-{
-    RunScope run(*this);
-    TdlgOptions dlg({SampleText, StatusOptions, FontOptions,
-                     [this] { return (GetMenuState(m_menu, mnuViewStatusbar, MF_BYCOMMAND) & MF_CHECKED) != 0; },
-                     [this] { mnuViewStatusbarClick(); }, m_wnd});
-    dlg.Execute(m_wnd);
-    UpdateStatus();
-}
-
-void TfrmTYPA::mnuHelpTopicClick() { WinHelpA(m_wnd, App().helpFile.c_str(), HELP_CONTENTS, 0); }
-
-void TfrmTYPA::OnFontChange()
-{
-    if (m_runs > 0 || !m_created)
-        m_refreshPending = true;
-    else
-        RefreshLists(true);
-}
-
-TfrmTYPA::RunScope::~RunScope()
-{
-    // At once, so that whoever looks next sees the lists up to date; what goes wrong there is
-    // reported like any other unexpected error and never leaves the destructor.
-    if (--m_form.m_runs == 0 && m_form.m_wnd && (m_form.m_refreshPending || m_form.m_treeClickPending))
-        Guarded<int>(0, [this] {
-            m_form.OnRunEnded();
-            return 0;
-        });
-}
-
-void TfrmTYPA::OnRunEnded()
-{
-    if (m_runs > 0 || !m_created || ExitRequested) return; // a later end takes it up, or nothing is needed
-    if (std::exchange(m_refreshPending, false)) RefreshLists(true);
-    if (std::exchange(m_treeClickPending, false)) {
-        // The trees show what the user chose meanwhile; the lists follow them now.
-        twInstalledGroupClick();
-        HTREEITEM folder = reinterpret_cast<HTREEITEM>(SendMessageA(m_twAvailableGroup, TVM_GETNEXTITEM, TVGN_CARET, 0));
-        if (folder && folder != CurrentFolderNode) twAvailableGroupClick();
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Close, tray, destruction
+// Close, end of session, destruction
 
 bool TfrmTYPA::CanDestroyNow() const { return m_handlerDepth == 0 && m_runs == 0 && m_created; }
 
@@ -809,34 +612,7 @@ void TfrmTYPA::FormCloseQuery()
         return;
     }
     if (!TrayIconShown) AddTrayIcon();
-    HideMainWindow();
-}
-
-void TfrmTYPA::AddTrayIcon()
-{
-    typa::AddTrayIcon(m_wnd, m_taskIcon.Get());
-    TrayIconShown = true;
-}
-
-void TfrmTYPA::RemoveTrayIcon()
-{
-    typa::RemoveTrayIcon(m_wnd);
-    TrayIconShown = false;
-}
-
-void TfrmTYPA::HideMainWindow() { typa::HideMainWindow(m_wnd); }
-
-void TfrmTYPA::ShowMainWindow()
-{
-    // The about box may be up alone, opened from the tray menu: the window replaces it.
-    if (m_about.IsVisible()) m_about.Close();
-    typa::ShowMainWindow(m_wnd);
-    if (TrayIconShown) RemoveTrayIcon();
-}
-
-void TfrmTYPA::OnTrayCallback(LPARAM mouseMessage)
-{
-    if (m_tray) m_tray->OnCallback(mouseMessage);
+    typa::HideMainWindow(m_wnd);
 }
 
 void TfrmTYPA::OnEndSession()
@@ -870,21 +646,22 @@ void TfrmTYPA::SaveSettings()
         wp.length = sizeof wp;
         if (GetWindowPlacement(m_wnd, &wp)) r = wp.rcNormalPosition;
     }
-    SaveWindowState(m_panelAvailableHeight, m_panelInstalledHeight, AppPos{r.left, r.top, r.right, r.bottom}, AppTools);
+    SaveWindowState(m_available.TreeHeight(), m_installed.TreeHeight(), AppPos{r.left, r.top, r.right, r.bottom},
+                    AppTools);
 }
 
 void TfrmTYPA::FormDestroy()
 {
     if (TrayIconShown) RemoveTrayIcon();
     KillTimer(m_wnd, kTimer1Id);
-    TPopupMenuQS::HintChanged = nullptr;
-    UnloadPreviewResources();
+    if (m_tray) m_tray->pmQSTaskBar.OnHint = nullptr;
+    m_available.List().UnloadPreviews();
 
     if (m_created) SaveSettings();
 
     // Node records go with their nodes; then the items, once no row shows them.
-    SendMessageA(m_twInstalledGroup, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-    SendMessageA(m_twAvailableGroup, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    SendMessageA(m_groups.Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    SendMessageA(m_folders.Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     InstalledCatalogue.Clear();
     AvailableCatalogue.Clear();
 

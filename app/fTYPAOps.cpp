@@ -1,87 +1,65 @@
-// The main window's install, remove and group-delete commands: they hand the operations what
-// they need of the window, and keep the lists from being rebuilt under a running operation.
+// The main window's install, remove, move and group-delete commands: they hand the operations
+// what they need of the window, with the program's dialogs for their questions, and keep the
+// lists from being rebuilt under a running operation.
 #include "app/fTYPA.h"
 
-#include "app/Messages.h"
 #include "fonts/InstalledFonts.h"
-#include "groups/TreeProps.h"
 #include "ops/Install.h"
+#include "ops/Move.h"
 #include "ops/Remove.h"
-#include "ui/DlgConfirmRemoval.h"
-
-#include <utility>
+#include "ui/RunDialogs.h"
 
 namespace typa {
-namespace {
-
-HTREEITEM SelectedNode(HWND tree)
-{
-    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-}
-
-} // namespace
-
-void TfrmTYPA::btFontInstallClick()
-{
-    InstallIntoGroup(NodeCaption(m_twInstalledGroup, SelectedNode(m_twInstalledGroup)));
-}
-
-void TfrmTYPA::InstallToGroupClick(int index)
-{
-    if (index >= 0 && index < static_cast<int>(m_groupTargets.size())) InstallIntoGroup(m_groupTargets[index]);
-}
 
 void TfrmTYPA::InstallIntoGroup(const std::string& group)
 {
     InstallSource source;
-    source.availableList = m_lbAvailableFonts;
+    source.availableList = &m_available.List();
     source.available = &AvailableCatalogue;
     source.installedCount = InstalledCatalogue.Count();
     source.windowsDir = WindowsDir;
-    source.unloadPreviewResources = [this] { UnloadPreviewResources(); };
+    source.unloadPreviewResources = [this] { m_available.List().UnloadPreviews(); };
     RunScope run(*this);
-    InstallSelectedFonts(source, group);
+    TRunDialogs dialogs(m_wnd);
+    InstallSelectedFonts(source, group, dialogs);
 }
 
 void TfrmTYPA::mnuFontDeleteClick()
 {
     RemoveSource source;
-    source.installedList = m_lbInstalledFonts;
+    source.installedList = &m_installed.List();
     source.installed = &InstalledCatalogue;
     source.fontsDir = FontsDir;
-    source.unloadPreviewResources = [this] { UnloadPreviewResources(); };
-    TDlgConfirmRemoval dialog;
+    source.unloadPreviewResources = [this] { m_available.List().UnloadPreviews(); };
     RunScope run(*this);
-    RemoveSelectedFonts(source, true, dialog);
+    TRunDialogs dialogs(m_wnd);
+    RemoveSelectedFonts(source, true, dialogs);
 }
-
-void TfrmTYPA::mnuGroupDeleteClick() { DeleteGroup(); }
 
 void TfrmTYPA::DeleteGroup()
 {
-    HTREEITEM node = SelectedNode(m_twInstalledGroup);
-    TTreeViewProps* props = NodeProps(m_twInstalledGroup, node);
-    if (!node || node == InstalledRootNode || !props || props->Location.empty()) {
+    HTREEITEM node = m_groups.Selected();
+    if (!m_groups.IsUserGroup(node)) {
         MessageBeep(0);
         return;
     }
-    const std::string group = NodeCaption(m_twInstalledGroup, node);
-    const int rows = static_cast<int>(SendMessageA(m_lbInstalledFonts, LB_GETCOUNT, 0, 0));
+    const std::string group = m_groups.Caption(node);
+    TFontListBox& list = m_installed.List();
+    const int rows = list.Count();
     RunScope run(*this);
     if (rows > 0) {
-        TDlgConfirmRemoval dialog;
-        if (dialog.Execute(m_wnd, TDlgConfirmRemoval::DeleteGroup, rows, 0, group) != MsgResult::Yes) return;
+        TRunDialogs dialogs(m_wnd);
+        RunUi& ui = dialogs;
+        if (!ui.ConfirmRemoval(RunUi::Removal::DeleteGroup, rows, 0, group)) return;
         // Every font of the group goes, whatever rows happen to be selected: all of them count.
-        if (ListHasStandardFont(m_lbInstalledFonts, false) &&
-            dialog.Execute(m_wnd, TDlgConfirmRemoval::StandardFonts) != MsgResult::Yes)
-            return;
-        SetAllSelected(m_lbInstalledFonts, true);
+        if (ListHasStandardFont(list, false) && !ui.ConfirmRemoval(RunUi::Removal::StandardFonts)) return;
+        list.SetAllSelected(true);
         RemoveSource source;
-        source.installedList = m_lbInstalledFonts;
+        source.installedList = &list;
         source.installed = &InstalledCatalogue;
         source.fontsDir = FontsDir;
-        source.unloadPreviewResources = [this] { UnloadPreviewResources(); };
-        RemoveSelectedFonts(source, false, dialog);
+        source.unloadPreviewResources = [this] { m_available.List().UnloadPreviews(); };
+        RemoveSelectedFonts(source, false, dialogs);
     }
     // The group goes whatever became of its fonts. Fonts that stayed installed (a stop, Cancel)
     // join "Polices Windows": no node would show them under a group that no longer exists.
@@ -95,13 +73,16 @@ void TfrmTYPA::DeleteGroup()
         }
     }
     if (moved) SaveFontGroups(InstalledCatalogue);
-    // The node's record goes with it (TVN_DELETEITEM); the tree selects a neighbour.
-    SendMessageA(m_twInstalledGroup, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));
-    if (CurrentGroupNode == node) {
-        CurrentGroupNode = nullptr;
-        twInstalledGroupClick();
-    }
+    if (m_groups.Delete(node)) twInstalledGroupClick();
     RebuildGroupMenus();
+}
+
+void TfrmTYPA::MoveToGroupClick(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_groupTargets.size())) return;
+    const std::vector<TToShowItem*> selected = m_installed.List().SelectedItems();
+    MoveSelectedFonts(InstalledCatalogue, {selected.begin(), selected.end()}, m_groupTargets[index]);
+    FillInstalledList(false);
 }
 
 } // namespace typa

@@ -2,8 +2,6 @@
 // The popups never open; their items act through their shortcut keys while their control has
 // the focus, and each item leads to the command of the main menu that does the same work.
 #include "app/fTYPA.h"
-#include "app/Messages.h"
-#include "groups/TreeProps.h"
 #include "res/Resource.h"
 #include "ui/WindowSubclass.h"
 
@@ -13,43 +11,37 @@ namespace typa {
 
 void TfrmTYPA::CreatePopups()
 {
-    m_pmAvailableGroup.Create({
-        {mnupmInstall, "&Installer vers", {}, true},
-        {mnupmMarkAvailable, "Sélectionner &tout\tCtrl+A", {'A', true}},
-        {mnupmActualAvailable, "&Mettre à jour\tF5", {VK_F5, false}},
-        {mnupmPrintAvailableFonts, "Im&primer\tCtrl+P", {'P', true}},
-    });
-    m_pmInstalledGroup.Create({
-        {mnupmMove, "&Déplacer vers", {}, true},
-        {mnupmMarkInstalled, "Sélectionner &tout"},
-        {mnupmDeleteInstalled, "S&upprimer\tSuppr", {VK_DELETE, false}},
-        {mnupmActualInstalled, "&Mettre à jour\tF5", {VK_F5, false}},
-        {mnupmPrintInstalled, "Im&primer\tCtrl+P", {'P', true}},
-    });
-    m_pmManageGroups.Create({
-        {mnupmNewGroup, "&Nouveau\tCtrl+N", {'N', true}},
-        {mnupmDeleteGroup, "S&upprimer\tSuppr", {VK_DELETE, false}},
-        {mnupmRenameGroup, "&Renommer\tF2", {VK_F2, false}},
-    });
-    m_pmFontDir.Create({
-        {mnupmChangeFontDir, "&Changer de dossier"}, // no shortcut: never reached
-        {mnupmActualFontDir, "&Mettre à jour\tF5", {VK_F5, false}},
-    });
-}
-
-TShortcutPopup* TfrmTYPA::PopupOf(HWND control)
-{
-    if (control == m_lbAvailableFonts) return &m_pmAvailableGroup;
-    if (control == m_lbInstalledFonts) return &m_pmInstalledGroup;
-    if (control == m_twInstalledGroup) return &m_pmManageGroups;
-    if (control == m_twAvailableGroup) return &m_pmFontDir;
-    return nullptr;
+    m_available.CreatePopups(
+        {
+            {mnupmInstall, "&Installer vers", {}, true},
+            {mnupmMarkAvailable, "Sélectionner &tout\tCtrl+A", {'A', true}},
+            {mnupmActualAvailable, "&Mettre à jour\tF5", {VK_F5, false}},
+            {mnupmPrintAvailableFonts, "Im&primer\tCtrl+P", {'P', true}},
+        },
+        {
+            {mnupmChangeFontDir, "&Changer de dossier"}, // no shortcut: never reached
+            {mnupmActualFontDir, "&Mettre à jour\tF5", {VK_F5, false}},
+        });
+    m_installed.CreatePopups(
+        {
+            {mnupmMove, "&Déplacer vers", {}, true},
+            {mnupmMarkInstalled, "Sélectionner &tout"},
+            {mnupmDeleteInstalled, "S&upprimer\tSuppr", {VK_DELETE, false}},
+            {mnupmActualInstalled, "&Mettre à jour\tF5", {VK_F5, false}},
+            {mnupmPrintInstalled, "Im&primer\tCtrl+P", {'P', true}},
+        },
+        {
+            {mnupmNewGroup, "&Nouveau\tCtrl+N", {'N', true}},
+            {mnupmDeleteGroup, "S&upprimer\tSuppr", {VK_DELETE, false}},
+            {mnupmRenameGroup, "&Renommer\tF2", {VK_F2, false}},
+        });
 }
 
 bool TfrmTYPA::PopupShortcut(const MSG& msg)
 {
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
-    TShortcutPopup* popup = PopupOf(msg.hwnd);
+    TFontSide* side = SideOf(msg.hwnd);
+    TShortcutPopup* popup = side ? side->PopupOf(msg.hwnd) : nullptr;
     if (!popup) return false;
     const int id = popup->ItemForKey(static_cast<UINT>(msg.wParam), GetKeyState(VK_CONTROL) < 0,
                                      GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0);
@@ -88,44 +80,20 @@ LRESULT TfrmTYPA::TreeProc(HWND tree, UINT msg, WPARAM wp, LPARAM lp, void* self
 void TfrmTYPA::OnTreeRightClick(HWND tree, HTREEITEM node)
 {
     if (m_runs > 0) return; // queued before a run: the run's lists and nodes stay as they are
-    if (tree == m_twInstalledGroup)
-        twInstalledGroupMouseUp(node);
-    else
-        twAvailableGroupMouseUp();
-}
-
-HTREEITEM TfrmTYPA::NodeAt(HWND tree, POINT client) const
-{
-    TVHITTESTINFO hit{};
-    hit.pt = client;
-    auto node = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    return (hit.flags & TVHT_ONITEM) ? node : nullptr;
-}
-
-void TfrmTYPA::twInstalledGroupMouseUp(HTREEITEM node)
-{
+    if (tree != m_groups.Handle()) {
+        if (InstalledSideActive) twAvailableGroupClick();
+        return;
+    }
+    // A right click chooses the group under the pointer (the margin: the current one) and sets
+    // what the group tree's popup items may do with it.
     if (node)
-        SendMessageA(m_twInstalledGroup, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+        SendMessageA(m_groups.Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
     else
-        node = CurrentGroupNode;
-    TTreeViewProps* props = NodeProps(m_twInstalledGroup, node);
-    const bool userGroup = node && node != InstalledRootNode && props && !props->Location.empty();
-    m_pmManageGroups.Enable(mnupmDeleteGroup, userGroup);
-    m_pmManageGroups.Enable(mnupmRenameGroup, userGroup);
+        node = m_groups.Current();
+    const bool userGroup = m_groups.IsUserGroup(node);
+    m_installed.TreePopup().Enable(mnupmDeleteGroup, userGroup);
+    m_installed.TreePopup().Enable(mnupmRenameGroup, userGroup);
     twInstalledGroupClick();
-}
-
-void TfrmTYPA::twAvailableGroupMouseUp()
-{
-    if (InstalledSideActive) twAvailableGroupClick();
-}
-
-void TfrmTYPA::UpdatePopupStates(bool installable, bool deletable, bool movable, bool markable)
-{
-    m_pmAvailableGroup.Enable(mnupmInstall, installable);
-    m_pmInstalledGroup.Enable(mnupmDeleteInstalled, deletable);
-    m_pmInstalledGroup.Enable(mnupmMove, movable);
-    m_pmInstalledGroup.Enable(mnupmMarkInstalled, markable);
 }
 
 } // namespace typa

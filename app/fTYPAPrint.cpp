@@ -2,7 +2,6 @@
 // folder, the installed fonts and the printer object.
 #include "app/fTYPA.h"
 
-#include "groups/TreeProps.h"
 #include "print/PrintJob.h"
 
 namespace typa {
@@ -11,20 +10,18 @@ void TfrmTYPA::mnuFontPrintClick()
 {
     PrintJobSource source;
     source.owner = m_wnd;
-    source.installedList = m_lbInstalledFonts;
-    source.availableList = m_lbAvailableFonts;
+    source.installedList = &m_installed.List();
+    source.availableList = &m_available.List();
     source.installedCatalogue = &InstalledCatalogue;
     source.availableCatalogueCount = AvailableCatalogue.Count();
-    HTREEITEM group = reinterpret_cast<HTREEITEM>(SendMessageA(m_twInstalledGroup, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    if (!group) group = CurrentGroupNode;
-    source.currentGroupIsRoot = group == InstalledRootNode;
+    HTREEITEM group = m_groups.Selected();
+    if (!group) group = m_groups.Current();
+    source.currentGroupIsRoot = group == m_groups.Root();
     if (group) {
-        source.currentGroupCaption = NodeCaption(m_twInstalledGroup, group);
-        const TTreeViewProps* props = NodeProps(m_twInstalledGroup, group);
-        source.currentGroupHasKey = props && !props->Location.empty();
+        source.currentGroupCaption = m_groups.Caption(group);
+        source.currentGroupHasKey = m_groups.IsUserGroup(group);
     }
-    const TTreeViewProps* folder = NodeProps(m_twAvailableGroup, CurrentFolderNode ? CurrentFolderNode : FolderRootNode);
-    if (folder) source.folderPath = folder->Location;
+    source.folderPath = m_folders.CurrentPath();
     source.sampleText = SampleText;
     source.printer = &m_printer;
     RunScope run(*this); // the job prints the catalogue's own items

@@ -2,13 +2,12 @@
 
 #include "app/Application.h"
 #include "app/ErrorBox.h"
+#include "app/RunUi.h"
 #include "app/Messages.h"
 #include "fonts/NameCompare.h"
 #include "fonts/ReadTrueTypeInfo.h"
 #include "platform/Files.h"
 #include "platform/SystemLanguage.h"
-#include "ui/DlgAskForDisk.h"
-#include "ui/DlgProgress.h"
 
 #include <algorithm>
 #include <climits>
@@ -59,15 +58,15 @@ std::unique_ptr<TToShowItem> ItemFromFile(const std::string& folder, const files
 
 } // namespace
 
-bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, DWORD* heldMs)
+bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, RunUi& ui, DWORD* heldMs)
 {
     if (heldMs) *heldMs = 0;
     const int total = CountFolderFiles(folderIn, "*.TTF", kCountedAttributes);
     if (total == 0) return false;
 
-    TDlgProgress dialog;
+    std::unique_ptr<RunProgress> progress = ui.NewProgress();
     const DWORD shownAt = GetTickCount();
-    ProgressOpen(dialog, nullptr, LoadMessage(1040));
+    progress->Open(LoadMessage(1040));
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
 
     const std::string folder = files::WithBackslash(folderIn);
@@ -77,9 +76,9 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, DWORD
     files::ForEachEntry(folder + "*.TTF", [&](const files::Entry& entry) {
         ++index;
         const std::string lowerName = LowerCase(entry.name);
-        ProgressQuickStep(dialog, static_cast<int>(std::min<long long>(index * 100 / total, 100)),
-                          FormatMessage(1041, {lowerName}));
-        if (ProgressCancelled()) return completed = false;
+        progress->QuickStep(static_cast<int>(std::min<long long>(index * 100 / total, 100)),
+                            FormatMessage(1041, {lowerName}));
+        if (progress->Cancelled()) return completed = false;
 
         TrueTypeInfo info;
         TrueTypeOutcome outcome = ReadTrueTypeInfo(folder + entry.name, info, language);
@@ -98,25 +97,25 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, DWORD
     });
 
     if (completed) {
-        ProgressShowKept(); // the last file and the full bar, for the rest of the wait
+        progress->ShowKept(); // the last file and the full bar, for the rest of the wait
         // Two seconds at least, so that the dialog is seen and not just a flash.
         DWORD elapsed = GetTickCount() - shownAt;
         if (elapsed < 2000) {
             const DWORD waitFrom = GetTickCount();
-            ProgressHold(2000 - elapsed);
+            progress->Hold(2000 - elapsed);
             if (heldMs) *heldMs = GetTickCount() - waitFrom;
         }
     }
-    ProgressClose(dialog);
+    progress.reset();
     if (App().mainWindow) UpdateWindow(App().mainWindow);
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
     return completed;
 }
 
-int ReadFolderFonts(const std::string& folder, FolderRoot& root, FontCatalogue& catalogue)
+int ReadFolderFonts(const std::string& folder, FolderRoot& root, FontCatalogue& catalogue, RunUi& ui)
 {
     root.SetCaption(LoadMessage(1060) + " " + LowerCase(root.Path()));
-    if (ScanFontFolder(folder, catalogue)) return 0;
+    if (ScanFontFolder(folder, catalogue, ui)) return 0;
     if (IsDriveReady(folder)) return 0; // empty folder, cancelled or stopped
 
     root.SetFolderRead(false);
@@ -124,8 +123,7 @@ int ReadFolderFonts(const std::string& folder, FolderRoot& root, FontCatalogue& 
     switch (files::DriveType(drive)) {
     case DRIVE_REMOVABLE:
     case DRIVE_CDROM: {
-        TDlgAskForDisk ask;
-        if (ask.Execute(FormatMessage(1070, {UpperCase(folder.substr(0, 2))})) == MsgResult::OK) return -3;
+        if (ui.AskForMedium(FormatMessage(1070, {UpperCase(folder.substr(0, 2))}))) return -3;
         root.SetCaption(FormatMessage(1080, {LowerCase(root.Path())}));
         break;
     }

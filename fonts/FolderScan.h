@@ -8,6 +8,8 @@
 
 namespace typa {
 
+class RunUi;
+
 // What reading a folder needs of the drive tree's root node.
 class FolderRoot {
 public:
@@ -28,13 +30,14 @@ int CountFolderFiles(const std::string& folder, const std::string& pattern, DWOR
 // The non-empty files of `folder` (the Windows fonts folder), named as the lists show them.
 void ReadFontsFolderFiles(const std::string& folder, NameList& list);
 
-// The scan proper, under a progress dialog with Cancel. True when every file was offered to the
-// reader; false when there was nothing to read, or the user cancelled or stopped. `heldMs`, when
-// given, receives how long the finished scan kept its dialog up only so that it is seen.
-bool ScanFontFolder(const std::string& folder, FontCatalogue& catalogue, DWORD* heldMs = nullptr);
+// The scan proper, under the progress display of `ui` with Cancel. True when every file was
+// offered to the reader; false when there was nothing to read, or the user cancelled or stopped.
+// `heldMs`, when given, receives how long the finished scan kept its display up only so that it
+// is seen.
+bool ScanFontFolder(const std::string& folder, FontCatalogue& catalogue, RunUi& ui, DWORD* heldMs = nullptr);
 
-// Reads `folder` with drive handling. Returns 0, or -3 when the user inserted a medium and asked
-// to try again.
-int ReadFolderFonts(const std::string& folder, FolderRoot& root, FontCatalogue& catalogue);
+// Reads `folder` with drive handling, asking for a missing medium through `ui`. Returns 0, or -3
+// when the user inserted a medium and asked to try again.
+int ReadFolderFonts(const std::string& folder, FolderRoot& root, FontCatalogue& catalogue, RunUi& ui);
 
 } // namespace typa

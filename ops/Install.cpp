@@ -2,6 +2,7 @@
 
 #include "app/ErrorBox.h"
 #include "app/Messages.h"
+#include "app/RunUi.h"
 #include "app/Settings.h"
 #include "fonts/InstalledFonts.h"
 #include "fonts/NameCompare.h"
@@ -10,9 +11,6 @@
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
-#include "ui/DlgProgress.h"
-#include "ui/DlgWarning.h"
-#include "app/Scale.h"
 
 #include <cstdint>
 #include <optional>
@@ -137,24 +135,12 @@ FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText,
     return FileOutcome::Installed;
 }
 
-void InstallSelectedFonts(const InstallSource& source, std::string groupName)
+void InstallSelectedFonts(const InstallSource& source, std::string groupName, RunUi& ui)
 {
-    HWND list = source.availableList;
-    auto rowItem = [&](int row) {
-        LRESULT data = SendMessageA(list, LB_GETITEMDATA, row, 0);
-        return data == LB_ERR ? nullptr : reinterpret_cast<TToShowItem*>(data);
-    };
-    auto rowText = [&](int row) {
-        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
-        if (length == LB_ERR || length <= 0) return std::string();
-        std::string text(static_cast<std::size_t>(length) + 1, '\0');
-        LRESULT got = SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
-        return text;
-    };
+    FontRows& list = *source.availableList;
     auto wanted = [&](int row) {
-        if (SendMessageA(list, LB_GETSEL, row, 0) <= 0) return false;
-        TToShowItem* item = rowItem(row);
+        if (!list.Selected(row)) return false;
+        TToShowItem* item = list.Item(row);
         return item && !item->Installed;
     };
 
@@ -165,33 +151,29 @@ void InstallSelectedFonts(const InstallSource& source, std::string groupName)
     }
 
     int total = 0;
-    for (int row = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) - 1; row >= 0; --row)
+    for (int row = list.Count() - 1; row >= 0; --row)
         if (wanted(row)) ++total;
-    if (source.installedCount + total > kFontWarningLimit) {
-        TDlgWarning warning;
-        if (warning.Execute(App().mainWindow, LoadMessage(5031), FormatMessage(5032, {source.installedCount, total})) !=
-            MsgResult::Yes)
-            return;
-    }
+    if (source.installedCount + total > kFontWarningLimit &&
+        !ui.ConfirmManyFonts(LoadMessage(5031), FormatMessage(5032, {source.installedCount, total})))
+        return;
 
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
     groupName = StoredGroupName(groupName);
     {
-        TDlgProgress dialog;
-        ProgressGuard closing(dialog);
-        ProgressOpen(dialog, nullptr, LoadMessage(1043));
+        const std::unique_ptr<RunProgress> progress = ui.NewProgress();
+        progress->Open(LoadMessage(1043));
         int done = 0;
         bool overwriteAll = false, stopped = false;
-        for (int row = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) - 1; row >= 0 && !stopped; --row) {
+        for (int row = list.Count() - 1; row >= 0 && !stopped; --row) {
             if (!wanted(row)) continue;
-            const std::string text = rowText(row);
+            const std::string text = list.Text(row);
             for (int i = 0; i < source.available->Count() && !stopped; ++i) {
                 const TToShowItem& font = *source.available->Item(i);
                 if (font.Name != text) continue;
                 ++done;
-                ProgressStep(dialog, total > 0 ? done * 100 / total : 100,
-                             FormatMessage(1044, {LowerCase(BareFileName(font.FileName))}));
-                if (ProgressCancelled()) {
+                progress->Step(total > 0 ? done * 100 / total : 100,
+                               FormatMessage(1044, {LowerCase(BareFileName(font.FileName))}));
+                if (progress->Cancelled()) {
                     stopped = true;
                     break;
                 }
@@ -200,7 +182,7 @@ void InstallSelectedFonts(const InstallSource& source, std::string groupName)
             }
             if (stopped) break;
             if (source.unloadPreviewResources) source.unloadPreviewResources();
-            SendMessageA(list, LB_DELETESTRING, row, 0);
+            list.Remove(row);
         }
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
     }

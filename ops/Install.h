@@ -5,6 +5,7 @@
 // under the progress dialog and ends with the font-change broadcast, to which the main window
 // answers by reading both sides again.
 #include "fonts/Catalogue.h"
+#include "fonts/FontRows.h"
 
 #include <windows.h>
 #include <functional>
@@ -12,9 +13,11 @@
 
 namespace typa {
 
+class RunUi;
+
 // What a run needs of the main window.
 struct InstallSource {
-    HWND availableList = nullptr;      // lbAvailableFonts: each row carries its TToShowItem
+    FontRows* availableList = nullptr; // the rows of lbAvailableFonts
     const FontCatalogue* available = nullptr; // AvailableCatalogue, in its order
     int installedCount = 0;            // entries of InstalledCatalogue, for the 750-font warning
     std::string windowsDir;            // the fonts go to its "FONTS" folder; its drive is checked for room
@@ -22,8 +25,9 @@ struct InstallSource {
 };
 
 // Installs every selected row whose font is not installed yet into `groupName` ("Polices
-// Windows" means no group). Everything it reports goes to message boxes.
-void InstallSelectedFonts(const InstallSource& source, std::string groupName);
+// Windows" means no group). The 750-font warning and the progress come from `ui`; errors go to
+// message boxes.
+void InstallSelectedFonts(const InstallSource& source, std::string groupName, RunUi& ui);
 
 // "Polices Windows" stands for no group: the empty name.
 std::string StoredGroupName(const std::string& groupName);

@@ -3,28 +3,18 @@
 #include "app/Application.h"
 #include "app/ErrorBox.h"
 #include "app/Messages.h"
+#include "app/RunUi.h"
 #include "fonts/InstalledFonts.h"
 #include "fonts/NameCompare.h"
 #include "ops/Install.h"
 #include "platform/Files.h"
 #include "platform/GdiFonts.h"
 #include "platform/Shell.h"
-#include "ui/DlgConfirmRemoval.h"
-#include "ui/DlgProgress.h"
 
 #include <array>
 
 namespace typa {
 namespace {
-
-TToShowItem* RowItem(HWND list, int row)
-{
-    LRESULT data = SendMessageA(list, LB_GETITEMDATA, row, 0);
-    return data == LB_ERR ? nullptr : reinterpret_cast<TToShowItem*>(data);
-}
-
-int RowCount(HWND list) { return static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)); }
-bool RowSelected(HWND list, int row) { return SendMessageA(list, LB_GETSEL, row, 0) > 0; }
 
 RemoveStep Ask(int message, const std::string& argument)
 {
@@ -48,17 +38,16 @@ bool IsStandardFamily(const std::string& family)
     return false;
 }
 
-bool SelectionHasStandardFont(HWND installedList)
+bool SelectionHasStandardFont(const FontRows& installed)
 {
-    return ListHasStandardFont(installedList, SendMessageA(installedList, LB_GETSELCOUNT, 0, 0) > 0);
+    return ListHasStandardFont(installed, installed.SelectedCount() > 0);
 }
 
-bool ListHasStandardFont(HWND installedList, bool onlySelected)
+bool ListHasStandardFont(const FontRows& installed, bool onlySelected)
 {
-    const int rows = RowCount(installedList);
-    for (int row = 0; row < rows; ++row) {
-        if (onlySelected && !RowSelected(installedList, row)) continue;
-        if (TToShowItem* item = RowItem(installedList, row); item && IsStandardFamily(item->Family)) return true;
+    for (int row = 0; row < installed.Count(); ++row) {
+        if (onlySelected && !installed.Selected(row)) continue;
+        if (TToShowItem* item = installed.Item(row); item && IsStandardFamily(item->Family)) return true;
     }
     return false;
 }
@@ -115,41 +104,37 @@ RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& 
     return r;
 }
 
-void RemoveSelectedFonts(const RemoveSource& source, bool ask, TDlgConfirmRemoval& dialog)
+void RemoveSelectedFonts(const RemoveSource& source, bool ask, RunUi& ui)
 {
-    HWND list = source.installedList;
-    const int selected = static_cast<int>(std::max<LRESULT>(SendMessageA(list, LB_GETSELCOUNT, 0, 0), 0));
+    FontRows& list = *source.installedList;
+    const int selected = std::max(list.SelectedCount(), 0);
     if (ask) {
-        if (SelectionHasStandardFont(list) &&
-            dialog.Execute(App().mainWindow, TDlgConfirmRemoval::StandardFonts) != MsgResult::Yes)
-            return;
-        if (dialog.Execute(App().mainWindow, TDlgConfirmRemoval::RemoveFonts, selected, selected) != MsgResult::Yes)
-            return;
+        if (SelectionHasStandardFont(list) && !ui.ConfirmRemoval(RunUi::Removal::StandardFonts)) return;
+        if (!ui.ConfirmRemoval(RunUi::Removal::RemoveFonts, selected, selected)) return;
     }
 
     if (source.unloadPreviewResources) source.unloadPreviewResources();
     {
-        TDlgProgress progress;
-        ProgressGuard closing(progress);
-        ProgressOpen(progress, nullptr, LoadMessage(1045));
+        const std::unique_ptr<RunProgress> progress = ui.NewProgress();
+        progress->Open(LoadMessage(1045));
         const int total = selected;
         int done = 0;
-        for (int row = 0; row < RowCount(list); ++row) {
-            if (!RowSelected(list, row)) continue;
-            TToShowItem* font = RowItem(list, row);
+        for (int row = 0; row < list.Count(); ++row) {
+            if (!list.Selected(row)) continue;
+            TToShowItem* font = list.Item(row);
             if (!font) continue;
             font->FileName = UpperCase(font->FileName);
             font->Path = HasFolder(font->Path) ? UpperCase(font->Path)
                                                : UpperCase(source.fontsDir + "\\" + font->FileName);
             ++done;
-            ProgressStep(progress, total > 0 ? done * 100 / total : 100,
-                         FormatMessage(1046, {LowerCase(BareFileName(font->FileName))}));
-            if (ProgressCancelled()) break;
+            progress->Step(total > 0 ? done * 100 / total : 100,
+                           FormatMessage(1046, {LowerCase(BareFileName(font->FileName))}));
+            if (progress->Cancelled()) break;
             if (font->StandardStripped) font->Name += " Standard";
             if (RemoveInstalledFont(font->Name + " (TrueType)", font->FileName, font->Path) == RemoveStep::No) break;
         }
     }
-    SendMessageA(list, LB_SETCARETINDEX, static_cast<WPARAM>(-1), 0);
+    list.ClearCurrent();
     if (source.installed) SaveFontGroups(*source.installed);
     shell::BroadcastFontChange();
 }

@@ -4,6 +4,7 @@
 // its value in the system font registry is deleted. Group deletion (in the main window) removes
 // a whole group's fonts through RemoveSelectedFonts.
 #include "fonts/Catalogue.h"
+#include "fonts/FontRows.h"
 
 #include <windows.h>
 #include <functional>
@@ -11,17 +12,16 @@
 
 namespace typa {
 
-class TDlgConfirmRemoval;
+class RunUi;
 
 // The eight families whose removal may harm other programs: "Arial", "Times New Roman", ...
 bool IsStandardFamily(const std::string& family);
 
-// True when a font concerned has a standard family: the selected rows of `installedList` when
-// any is selected, else all of its rows.
-bool SelectionHasStandardFont(HWND installedList);
-// True when a row of `installedList` has a standard family: only the selected rows when
-// `selectedOnly`, else every row.
-bool ListHasStandardFont(HWND installedList, bool selectedOnly);
+// True when a font concerned has a standard family: the selected rows when any is selected,
+// else all of them.
+bool SelectionHasStandardFont(const FontRows& installed);
+// True when a row has a standard family: only the selected rows when `selectedOnly`, else every row.
+bool ListHasStandardFont(const FontRows& installed, bool selectedOnly);
 
 // The other file of a font: a path containing "FOT" has a companion with the extension ".TTF";
 // one containing "TTF" has one with ".FOT", and that rule wins when both apply. "" when neither.
@@ -44,16 +44,16 @@ RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& 
 
 // What a removal needs of the main window.
 struct RemoveSource {
-    HWND installedList = nullptr;          // lbInstalledFonts: each row carries its TToShowItem
+    FontRows* installedList = nullptr;     // the rows of lbInstalledFonts
     const FontCatalogue* installed = nullptr; // InstalledCatalogue, whose groups are saved at the end
     std::string fontsDir;                  // where a font registered by its bare file name lies
     std::function<void()> unloadPreviewResources;
 };
 
 // Removes the selected rows' fonts. With `ask`, the standard-font question (when it applies) and
-// the count question come first, in `dialog`; No to either ends the command with nothing
+// the count question come first, through `ui`; No to either ends the command with nothing
 // changed. Otherwise, and after them, the run ends with the groups saved and the font-change
 // broadcast, also after a stop or Cancel.
-void RemoveSelectedFonts(const RemoveSource& source, bool ask, TDlgConfirmRemoval& dialog);
+void RemoveSelectedFonts(const RemoveSource& source, bool ask, RunUi& ui);
 
 } // namespace typa

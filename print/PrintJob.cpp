@@ -1,4 +1,5 @@
 #include "print/PrintJob.h"
+#include "app/Cursor.h"
 
 #include "app/ErrorBox.h"
 #include "app/Messages.h"
@@ -13,17 +14,6 @@
 
 namespace typa {
 namespace {
-
-class WaitCursor {
-public:
-    WaitCursor() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(m_previous ? m_previous : LoadCursor(nullptr, IDC_ARROW)); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR m_previous;
-};
 
 // Whatever leaves the job before its end drops the open document: nothing half drawn is printed.
 class AbortUnlessEnded {
@@ -65,24 +55,7 @@ private:
     bool m_loaded;
 };
 
-int Rows(HWND list) { return list ? static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0; }
-bool Selected(HWND list, int row) { return SendMessageA(list, LB_GETSEL, row, 0) > 0; }
-
-TToShowItem* RowItem(HWND list, int row)
-{
-    const LRESULT data = SendMessageA(list, LB_GETITEMDATA, row, 0);
-    return data == LB_ERR ? nullptr : reinterpret_cast<TToShowItem*>(data);
-}
-
-std::string RowText(HWND list, int row)
-{
-    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
-    if (length == LB_ERR || length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const LRESULT got = SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
-    return text;
-}
+int Rows(const FontRows* list) { return list ? list->Count() : 0; }
 
 bool InstalledMode(PrintMode mode) { return mode != PrintMode::rbAllAvailable; }
 
@@ -106,15 +79,15 @@ PrintSelection SelectFontsToPrint(const PrintJobSource& source, PrintMode mode)
         const int rows = Rows(source.availableList);
         s.total = rows;
         for (int row = 0; row < rows; ++row)
-            if (TToShowItem* item = RowItem(source.availableList, row)) {
+            if (TToShowItem* item = source.availableList->Item(row)) {
                 s.items.push_back(item);
-                s.names.push_back(RowText(source.availableList, row));
+                s.names.push_back(source.availableList->Text(row));
             }
         return s; // the footnote is never printed for folder fonts
     }
 
     const FontCatalogue& catalogue = *source.installedCatalogue;
-    HWND list = source.installedList;
+    const FontRows* list = source.installedList;
     const int rows = Rows(list);
     auto add = [&](int index) {
         s.items.push_back(catalogue.Item(index));
@@ -125,23 +98,23 @@ PrintSelection SelectFontsToPrint(const PrintJobSource& source, PrintMode mode)
         // The first row bearing each name decides whether the name is chosen.
         std::unordered_map<std::string, int> firstRow;
         for (int row = 0; row < rows; ++row) {
-            firstRow.try_emplace(NameKey(RowText(list, row)), row);
-            if (Selected(list, row)) {
+            firstRow.try_emplace(NameKey(list->Text(row)), row);
+            if (list->Selected(row)) {
                 ++s.total;
-                const TToShowItem* item = RowItem(list, row);
+                const TToShowItem* item = list->Item(row);
                 if (item && item->Family == "*") s.hasFailedFonts = true;
             }
         }
         for (int i = 0; i < catalogue.Count(); ++i) {
             auto it = firstRow.find(NameKey(catalogue.Name(i)));
-            if (it != firstRow.end() && Selected(list, it->second)) add(i);
+            if (it != firstRow.end() && list->Selected(it->second)) add(i);
         }
         break;
     }
     case PrintMode::rbSelectedGroup:
         s.total = rows;
         for (int row = 0; row < rows && !s.hasFailedFonts; ++row) {
-            const TToShowItem* item = RowItem(list, row);
+            const TToShowItem* item = list->Item(row);
             s.hasFailedFonts = item && item->Family == "*";
         }
         for (int i = 0; i < catalogue.Count(); ++i) {
@@ -231,11 +204,10 @@ void mnuFontPrintClick(const PrintJobSource& source)
         ShowError(31, "");
         return;
     }
-    WaitCursor wait;
+    CursorScope wait(IDC_WAIT);
     PrintDialogContext context;
     context.installedRows = Rows(source.installedList);
-    context.installedSelected =
-        source.installedList ? static_cast<int>(SendMessageA(source.installedList, LB_GETSELCOUNT, 0, 0)) : 0;
+    context.installedSelected = source.installedList ? source.installedList->SelectedCount() : 0;
     context.rootNodeSelected = source.currentGroupIsRoot;
     context.availableCount = source.availableCatalogueCount;
     TdlgPrint dialog(printer, context);

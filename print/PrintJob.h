@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fonts/Catalogue.h"
+#include "fonts/FontRows.h"
 #include "print/PageLayout.h"
 #include "print/PrintChoices.h"
 #include "print/Printer.h"
@@ -25,10 +26,10 @@ class TDlgProgress;
 // the catalogue of installed fonts and the printer object, all borrowed for the command.
 struct PrintJobSource {
     HWND owner = nullptr;
-    // lbInstalledFonts and lbAvailableFonts, under names of their own: the resource header
-    // defines those two names as control ids.
-    HWND installedList = nullptr;
-    HWND availableList = nullptr;
+    // The rows of lbInstalledFonts and lbAvailableFonts, under names of their own: the resource
+    // header defines those two names as control ids.
+    const FontRows* installedList = nullptr;
+    const FontRows* availableList = nullptr;
     FontCatalogue* installedCatalogue = nullptr;
     int availableCatalogueCount = 0;
     // The group whose fonts lbInstalledFonts shows: its caption, whether it is the tree's root

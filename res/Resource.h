@@ -73,6 +73,11 @@
 #define WM_SHOWREQUEST (WM_USER + 2)
 // Posted by the main window to itself when its last run has ended: what waited for it runs now.
 #define WM_RUNENDED (WM_USER + 3)
+// Sent to the main window by its tool bar: paint me (the window holds the logo's font and icon).
+#define WM_PAINTTOOLBAR (WM_USER + 4)
+// Sent to the main window by the options dialog: the lists are to be filled again, as after a
+// change of the system's fonts, with the options just chosen.
+#define WM_REFRESHLISTS (WM_USER + 5)
 
 // Items generated in the group-target menus: base + index of the group's node in tree order.
 #define kInstallToGroupBase 3000

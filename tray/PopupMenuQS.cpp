@@ -17,6 +17,7 @@ struct Shared {
     std::vector<TPopupMenuQS*> menus;
     HWND window = nullptr;
     int helpContext = 0;
+    TPopupMenuQS* shown = nullptr; // the menu open now, or the one open last
 };
 
 Shared& Menus()
@@ -25,15 +26,7 @@ Shared& Menus()
     return shared;
 }
 
-void SetApplicationHint(const std::string& hint)
-{
-    App().hint = hint;
-    if (TPopupMenuQS::HintChanged) TPopupMenuQS::HintChanged(hint);
-}
-
 } // namespace
-
-std::function<void(const std::string&)> TPopupMenuQS::HintChanged;
 
 TPopupMenuQS::TPopupMenuQS()
 {
@@ -55,6 +48,7 @@ TPopupMenuQS::~TPopupMenuQS()
 {
     Shared& s = Menus();
     s.menus.erase(std::remove(s.menus.begin(), s.menus.end(), this), s.menus.end());
+    if (s.shown == this) s.shown = nullptr;
     if (s.menus.empty() && s.window) {
         DestroyWindow(s.window);
         s.window = nullptr;
@@ -96,6 +90,7 @@ void TPopupMenuQS::Popup(int x, int y)
     Shared& s = Menus();
     if (OnPopup) OnPopup();
     s.helpContext = HelpContext;
+    s.shown = this;
     Rebuild();
     if (!m_menu || !s.window) {
         FireHide();
@@ -170,12 +165,12 @@ LRESULT TPopupMenuQS::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
         for (TPopupMenuQS* m : s.menus) {
             if (const TMenuItemQS* found = m->Selected(item, flags, menu)) {
                 s.helpContext = found->HelpContext;
-                SetApplicationHint(found->Hint);
+                if (m->OnHint) m->OnHint(found->Hint);
                 return 0;
             }
         }
         s.helpContext = 0;
-        SetApplicationHint({});
+        if (s.shown && s.shown->OnHint) s.shown->OnHint({});
         break;
     }
     case WM_ENTERIDLE:

@@ -47,14 +47,14 @@ public:
 
     std::function<void()> OnPopup;
     std::function<void()> OnHide;
+    // The long hint of the item highlighted in this menu, and an empty one when the highlight
+    // leaves its items or the menu closes (the main window puts it into its status bar).
+    std::function<void(const std::string&)> OnHint;
     int HelpContext = 0;
     Alignment alignment = Alignment::Left;
 
     // The shared utility window; null while no menu of this kind exists.
     static HWND UtilityWindow() noexcept;
-    // Receives the application's hint whenever a menu of this kind changes it (the main window
-    // puts it into its status bar). Optional.
-    static std::function<void(const std::string&)> HintChanged;
 
 private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;

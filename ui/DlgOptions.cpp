@@ -1,5 +1,6 @@
 // The options dialog, laid out in code at creation.
 #include "ui/DlgOptions.h"
+#include "res/Resource.h"
 
 #include "app/Application.h"
 #include "app/ErrorBox.h"
@@ -63,7 +64,7 @@ bool TdlgOptions::Execute(HWND owner)
     settings::WriteFontOptions(m_fontOptions);
     if (m_target.StatusBarChecked && m_target.ToggleStatusBar && m_statusBar != m_target.StatusBarChecked())
         m_target.ToggleStatusBar();
-    if (m_target.mainWindow && IsWindow(m_target.mainWindow)) SendMessageA(m_target.mainWindow, WM_FONTCHANGE, 0, 0);
+    if (m_target.mainWindow && IsWindow(m_target.mainWindow)) SendMessageA(m_target.mainWindow, WM_REFRESHLISTS, 0, 0);
     return true;
 }
 

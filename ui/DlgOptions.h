@@ -64,7 +64,7 @@ public:
 
     // Shows the dialog over `owner` until OK, "Annuler", Escape or the close box. OK saves, in
     // this order: the sample text (only when the field was changed), StatusOptions, FontOptions,
-    // the status bar's visibility, then WM_FONTCHANGE to the main window. True after OK.
+    // the status bar's visibility, then WM_REFRESHLISTS to the main window. True after OK.
     bool Execute(HWND owner);
 
 private:

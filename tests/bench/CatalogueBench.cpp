@@ -10,6 +10,7 @@
 #include "fonts/InstalledFonts.h"
 #include "support/TrueTypeWriter.h"
 #include "ui/DlgProgress.h"
+#include "ui/RunDialogs.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -75,7 +76,8 @@ double ScanOnce(const std::string& folder, const char* label)
     FontCatalogue available(FontCatalogue::Order::SortedUnique);
     DWORD held = 0;
     auto t0 = Clock::now();
-    bool completed = ScanFontFolder(folder, available, &held);
+    TRunDialogs dialogs(nullptr);
+    bool completed = ScanFontFolder(folder, available, dialogs, &held);
     const double ms = Ms(t0) - held;
     std::printf("%s: %d files, %d fonts listed, completed=%d, %.0f ms (%.3f ms/file; held %lu ms more), boxes=%u\n",
                 label, files, available.Count(), completed ? 1 : 0, ms, ms / std::max(1, files),

@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "support/TrueTypeWriter.h"
 #include "ui/DlgProgress.h"
+#include "ui/RunDialogs.h"
 #include <doctest/doctest.h>
 
 #include <commctrl.h>
@@ -17,6 +18,10 @@
 using namespace typa;
 
 namespace {
+
+// The scan's progress and questions in the program's own dialogs, as the main window gives them.
+typa::TRunDialogs dialogs(nullptr);
+
 
 struct TempFolder {
     std::string path;
@@ -101,7 +106,7 @@ TEST_CASE("A scan lists every usable font, reports damaged ones twice and refuse
     ScriptedBoxes boxes; // every box answers as Escape would, here: "&Oui" is never pressed...
     for (int i = 0; i < 10; ++i) boxes.Answer(MsgResult::Yes);
     auto t0 = std::chrono::steady_clock::now();
-    CHECK(ScanFontFolder(dir.path, catalogue));
+    CHECK(ScanFontFolder(dir.path, catalogue, dialogs));
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
     CHECK(ms >= 1900); // the progress stays up two seconds at least
 
@@ -192,7 +197,7 @@ TEST_CASE("A quick scan shows few steps but ends on its last file and a full bar
         REQUIRE(watch.hook);
         auto t0 = std::chrono::steady_clock::now();
         DWORD held = 0;
-        CHECK(ScanFontFolder(dir.path, catalogue, &held));
+        CHECK(ScanFontFolder(dir.path, catalogue, dialogs, &held));
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
         CHECK(ms >= 1900); // the minimum display holds
         CHECK(held > 0);
@@ -223,7 +228,7 @@ TEST_CASE("A quick scan shows few steps but ends on its last file and a full bar
             }
         };
         auto t0 = std::chrono::steady_clock::now();
-        CHECK_FALSE(ScanFontFolder(dir.path, catalogue));
+        CHECK_FALSE(ScanFontFolder(dir.path, catalogue, dialogs));
         CHECK(fileTexts == 2);
         CHECK(catalogue.Count() == 1); // the first file only: the second was never read
         CHECK(none.Boxes().empty());
@@ -238,13 +243,13 @@ TEST_CASE("Non stops the scan; an empty folder shows nothing at all")
     FontCatalogue catalogue(FontCatalogue::Order::SortedUnique);
     {
         ScriptedBoxes boxes{MsgResult::No};
-        CHECK_FALSE(ScanFontFolder(dir.path, catalogue));
+        CHECK_FALSE(ScanFontFolder(dir.path, catalogue, dialogs));
         CHECK(boxes.Boxes().size() == 1); // the reader's question; its "&Non" ends everything
     }
     TempFolder empty("typa-empty");
     ScriptedBoxes none;
     auto t0 = std::chrono::steady_clock::now();
-    CHECK_FALSE(ScanFontFolder(empty.path, catalogue));
+    CHECK_FALSE(ScanFontFolder(empty.path, catalogue, dialogs));
     CHECK(none.Boxes().empty());
     CHECK(std::chrono::steady_clock::now() - t0 < std::chrono::milliseconds(1500)); // no dialog, no wait
 }
@@ -268,7 +273,7 @@ TEST_CASE("Drives that are not there")
     root.path = folder;
     FontCatalogue catalogue(FontCatalogue::Order::SortedUnique);
     ScriptedBoxes boxes{MsgResult::OK};
-    CHECK(ReadFolderFonts(folder, root, catalogue) == 0);
+    CHECK(ReadFolderFonts(folder, root, catalogue, dialogs) == 0);
     CHECK_FALSE(root.read);
     std::string lower = folder;
     CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));

@@ -78,7 +78,8 @@ TEST_CASE("Popup: OnPopup, hints while items are highlighted, OnHide, then the c
     menu.OnPopup = [&] { r.events.push_back("popup"); };
     menu.OnHide = [&] { r.events.push_back("hide"); };
     other.OnHide = [&] { r.events.push_back("other hide"); };
-    TPopupMenuQS::HintChanged = [&](const std::string& hint) { r.hints.push_back(hint); };
+    menu.OnHint = [&](const std::string& hint) { r.hints.push_back(hint); };
+    other.OnHint = [&](const std::string& hint) { r.hints.push_back("other: " + hint); };
 
     SUBCASE("Escape: nothing chosen")
     {
@@ -89,7 +90,8 @@ TEST_CASE("Popup: OnPopup, hints while items are highlighted, OnHide, then the c
         REQUIRE_FALSE(r.hints.empty());
         CHECK(r.hints.front() == "Le premier.");
         CHECK(r.hints.back().empty()); // the closed menu takes its hint away
-        CHECK(App().hint.empty());
+        // Only the menu that was open heard of its hints.
+        for (const std::string& h : r.hints) CHECK(h.rfind("other: ", 0) == std::string::npos);
         // The invisible item was not in the menu: the separator follows the first item.
         CHECK(GetMenuItemCount(menu.Handle()) == 3);
     }
@@ -107,5 +109,4 @@ TEST_CASE("Popup: OnPopup, hints while items are highlighted, OnHide, then the c
         SendMessageA(TPopupMenuQS::UtilityWindow(), WM_COMMAND, 99, 0); // nobody's
         CHECK(r.events == std::vector<std::string>{"click &Autre"});
     }
-    TPopupMenuQS::HintChanged = nullptr;
 }

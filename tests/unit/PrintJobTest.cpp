@@ -5,6 +5,7 @@
 #include "res/Resource.h"
 #include "print/PrintJob.h"
 #include "ui/DlgProgress.h"
+#include "ui/FontListBox.h"
 
 #include <doctest/doctest.h>
 
@@ -31,9 +32,13 @@ std::vector<std::string> Names(const FontCatalogue& c)
 }
 
 // A hidden multi-selection list box whose rows carry items, as the main window's lists do.
+// A real list box with the main window's row access over it.
 class List {
 public:
-    List() : m_wnd(CreateWindowA("LISTBOX", "", LBS_EXTENDEDSEL | LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr)) {}
+    List() : m_wnd(CreateWindowA("LISTBOX", "", LBS_EXTENDEDSEL | LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr))
+    {
+        m_rows.Attach(m_wnd);
+    }
     ~List() { DestroyWindow(m_wnd); }
     List(const List&) = delete;
     List& operator=(const List&) = delete;
@@ -43,10 +48,14 @@ public:
         SendMessageA(m_wnd, LB_SETITEMDATA, row, reinterpret_cast<LPARAM>(item));
         if (selected) SendMessageA(m_wnd, LB_SETSEL, TRUE, row);
     }
+    const FontRows* Rows() const { return &m_rows; }
     HWND Handle() const { return m_wnd; }
 
 private:
     HWND m_wnd;
+    std::uint8_t m_options = 1;
+    std::string m_sample;
+    TFontListBox m_rows{false, m_options, m_sample};
 };
 
 } // namespace
@@ -91,7 +100,7 @@ TEST_CASE("Which fonts each mode prints, with its progress total and the footnot
     installed.Row(c.Item(c.IndexOf("Cursive")));
     PrintJobSource source;
     source.installedCatalogue = &c;
-    source.installedList = installed.Handle();
+    source.installedList = installed.Rows();
     source.currentGroupCaption = "Script";
     source.currentGroupHasKey = true;
 
@@ -134,7 +143,7 @@ TEST_CASE("Which fonts each mode prints, with its progress total and the footnot
         List available;
         available.Row(folder.Item(0));
         available.Row(folder.Item(1));
-        source.availableList = available.Handle();
+        source.availableList = available.Rows();
         const PrintSelection s = SelectFontsToPrint(source, PrintMode::rbAllAvailable);
         CHECK(s.names == std::vector<std::string>{"Lato", "Open Sans"});
         CHECK(s.total == 2);

@@ -1,0 +1,61 @@
+#pragma once
+// The tree of font groups (twInstalledGroup): its root "Polices installées", the node "Polices
+// Windows" for the fonts of no group, and one node per user group, kept sorted. The tree's
+// owner gives it its window; the tree keeps the node whose fonts the list shows, and the
+// in-place renaming of a group.
+#include "fonts/Catalogue.h"
+#include "groups/GroupStore.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace typa {
+
+class TGroupTree {
+public:
+    void Attach(HWND tree) { m_tree = tree; }
+    HWND Handle() const noexcept { return m_tree; }
+
+    HTREEITEM Root() const noexcept { return m_root; }
+    HTREEITEM Selected() const;
+    // The node whose fonts the installed list shows (CurrentGroupNode); null before the first.
+    HTREEITEM Current() const noexcept { return m_current; }
+    void SetCurrent(HTREEITEM node) noexcept { m_current = node; }
+    std::string Caption(HTREEITEM node) const;
+    // A group of the user's: neither the root nor "Polices Windows".
+    bool IsUserGroup(HTREEITEM node) const;
+
+    void BuildRoot();
+    // "Polices Windows" under the root, selected (its fonts fill the list through the
+    // selection notification); then the stored groups, sorted.
+    HTREEITEM AddWindowsFonts();
+    void AddStoredGroups();
+    // Every caption in tree order, the root's first.
+    std::vector<std::string> Captions() const;
+    void Sort();
+    // A new group under the first free default name, selected, its key made and its caption
+    // open for editing; null (and message 3020) when no default name is free.
+    HTREEITEM NewGroup();
+    // Takes the node and its record away; true when it was the current node, which is none then.
+    bool Delete(HTREEITEM node);
+
+    // Renaming in place: the group's caption when the edit begins, then whether it may begin.
+    void RememberCaption(HTREEITEM node) { m_oldName = Caption(node); }
+    bool EditMayBegin(HTREEITEM node);
+    // The end of an edit: the caption the node keeps (the new name, or the old one when refused),
+    // the key and the fonts' groups moved. Nothing when the edit was left with Escape, or when a
+    // box inside it ended the same edit once more.
+    std::optional<std::string> EndEdit(HTREEITEM node, const char* text, FontCatalogue& installed);
+
+private:
+    HWND m_tree = nullptr;
+    HTREEITEM m_root = nullptr;
+    HTREEITEM m_current = nullptr;
+    std::string m_oldName;           // caption of the current group when an edit begins
+    GroupEditReentry m_editReentry; // the end of an edit runs once, even when a box ends it again
+};
+
+} // namespace typa

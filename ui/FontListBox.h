@@ -1,0 +1,95 @@
+#pragma once
+// One of the main window's two owner-drawn font lists: the list box, the order of its rows and
+// the item each row shows, how rows are measured and drawn, and which folder fonts hold their
+// file as a font resource. The items belong to a catalogue; a list only points at them, and is
+// emptied before its catalogue is.
+//
+// A folder font is loaded for the measure of its row and given back at once; it is loaded again
+// when its row is drawn and kept only while it is the row drawn last, until the next unload of
+// all previews (a fill, an installation, a removal, the end of the run).
+#include "fonts/FontRows.h"
+
+#include <windows.h>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace typa {
+
+class TFontListBox final : public FontRows {
+public:
+    // `fontOptions` and `sampleText` are the main window's settings, read at every measure and draw.
+    TFontListBox(bool availableSide, const std::uint8_t& fontOptions, const std::string& sampleText)
+        : m_available(availableSide), m_fontOptions(fontOptions), m_sampleText(sampleText)
+    {
+    }
+    TFontListBox(const TFontListBox&) = delete;
+    TFontListBox& operator=(const TFontListBox&) = delete;
+
+    // The list box, once the main window has created it; its keys and right clicks come here.
+    void Attach(HWND list);
+    HWND Handle() const noexcept { return m_list; }
+    bool IsAvailableSide() const noexcept { return m_available; }
+
+    // FontRows
+    int Count() const override;
+    bool Selected(int row) const override;
+    int SelectedCount() const override;
+    TToShowItem* Item(int row) const override;
+    std::string Text(int row) const override;
+    void Remove(int row) override;
+    void ClearCurrent() override;
+
+    std::vector<TToShowItem*> SelectedItems() const;
+    // Every row selected (an empty list counts as all selected).
+    bool AllSelected() const { return SelectedCount() >= Count(); }
+    // Every row to `state`, last to first, without redrawing meanwhile; row 0 becomes the current
+    // one when there is a row.
+    void SetAllSelected(bool state);
+    int TopRow() const;
+
+    // Empties the list (the previews of its rows given back first).
+    void Clear();
+    // Puts `rows` in, in this order, with `topRow` at the top when it is a row of theirs. The list
+    // does not redraw meanwhile.
+    void Fill(const std::vector<TToShowItem*>& rows, int topRow);
+    // Gives back every preview resource that the rows hold.
+    void UnloadPreviews();
+
+    // WM_MEASUREITEM and WM_DRAWITEM of this list, forwarded by its parent.
+    void Measure(MEASUREITEMSTRUCT& mis);
+    void Draw(const DRAWITEMSTRUCT& dis);
+
+    // What the list does before the list box with a key: true when the key is swallowed. The
+    // single selected row at an end of the list stays where it is; End shows the last row.
+    bool KeyDown(UINT key);
+    // After a right click at (x, y): the row under the pointer joins the selection (a single
+    // selected row gives way to it); false when the click was below the last row.
+    bool SelectAtRightClick(int x, int y);
+
+private:
+    HWND m_list = nullptr;
+    bool m_available;
+    const std::uint8_t& m_fontOptions;
+    const std::string& m_sampleText;
+    const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
+    int m_lastPreviewRow = -1;                                  // the drawn row that keeps its file
+};
+
+// A window that does not redraw for one scope, and is painted again at its end.
+class ScopedNoRedraw {
+public:
+    explicit ScopedNoRedraw(HWND wnd) : m_wnd(wnd) { SendMessageA(wnd, WM_SETREDRAW, FALSE, 0); }
+    ~ScopedNoRedraw()
+    {
+        SendMessageA(m_wnd, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(m_wnd, nullptr, TRUE);
+    }
+    ScopedNoRedraw(const ScopedNoRedraw&) = delete;
+    ScopedNoRedraw& operator=(const ScopedNoRedraw&) = delete;
+
+private:
+    HWND m_wnd;
+};
+
+} // namespace typa
