@@ -24,6 +24,8 @@
 
 namespace typa {
 
+struct RemoveSource;
+
 class TfrmTYPA {
 public:
     TfrmTYPA() = default;
@@ -126,6 +128,7 @@ private:
 
     // Installing, removing, moving, deleting groups (fTYPAOps.cpp).
     void InstallIntoGroup(const std::string& group);
+    RemoveSource SelectedForRemoval(); // the installed list's selection, for a removal
     void mnuFontDeleteClick();
     void DeleteGroup();
     void MoveToGroupClick(int index);

@@ -24,16 +24,21 @@ void TfrmTYPA::InstallIntoGroup(const std::string& group)
     InstallSelectedFonts(source, group, dialogs);
 }
 
-void TfrmTYPA::mnuFontDeleteClick()
+RemoveSource TfrmTYPA::SelectedForRemoval()
 {
     RemoveSource source;
     source.installedList = &m_installed.List();
     source.installed = &InstalledCatalogue;
     source.fontsDir = FontsDir;
     source.unloadPreviewResources = [this] { m_available.List().UnloadPreviews(); };
+    return source;
+}
+
+void TfrmTYPA::mnuFontDeleteClick()
+{
     RunScope run(*this);
     TRunDialogs dialogs(m_wnd);
-    RemoveSelectedFonts(source, true, dialogs);
+    RemoveSelectedFonts(SelectedForRemoval(), true, dialogs);
 }
 
 void TfrmTYPA::DeleteGroup()
@@ -54,12 +59,7 @@ void TfrmTYPA::DeleteGroup()
         // Every font of the group goes, whatever rows happen to be selected: all of them count.
         if (ListHasStandardFont(list, false) && !ui.ConfirmRemoval(RunUi::Removal::StandardFonts)) return;
         list.SetAllSelected(true);
-        RemoveSource source;
-        source.installedList = &list;
-        source.installed = &InstalledCatalogue;
-        source.fontsDir = FontsDir;
-        source.unloadPreviewResources = [this] { m_available.List().UnloadPreviews(); };
-        RemoveSelectedFonts(source, false, dialogs);
+        RemoveSelectedFonts(SelectedForRemoval(), false, dialogs);
     }
     // The group goes whatever became of its fonts. Fonts that stayed installed (a stop, Cancel)
     // join "Polices Windows": no node would show them under a group that no longer exists.

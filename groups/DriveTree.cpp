@@ -11,11 +11,6 @@
 
 namespace typa {
 
-HTREEITEM TDriveTree::Selected() const
-{
-    return reinterpret_cast<HTREEITEM>(SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-}
-
 void TDriveTree::BuildRoot()
 {
     std::string path = settings::ReadFontPath();

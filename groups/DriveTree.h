@@ -4,6 +4,7 @@
 // keeps the node whose folder the available list shows, and lists a node's sub-folders the
 // first time it is chosen.
 #include "fonts/FolderScan.h"
+#include "groups/NodeTree.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -11,20 +12,12 @@
 
 namespace typa {
 
-class TDriveTree {
+// The current node is the one whose folder the available list shows (CurrentFolderNode).
+class TDriveTree : public TNodeTree {
 public:
     TDriveTree() : m_rootView(*this) {}
     TDriveTree(const TDriveTree&) = delete;
     TDriveTree& operator=(const TDriveTree&) = delete;
-
-    void Attach(HWND tree) { m_tree = tree; }
-    HWND Handle() const noexcept { return m_tree; }
-
-    HTREEITEM Root() const noexcept { return m_root; }
-    HTREEITEM Selected() const;
-    // The node whose folder the available list shows (CurrentFolderNode).
-    HTREEITEM Current() const noexcept { return m_current; }
-    void SetCurrent(HTREEITEM node) noexcept { m_current = node; }
 
     // The root for the font folder (FontPath), selected and current.
     void BuildRoot();
@@ -56,9 +49,6 @@ private:
         TDriveTree& m_tree;
     };
 
-    HWND m_tree = nullptr;
-    HTREEITEM m_root = nullptr;
-    HTREEITEM m_current = nullptr;
     RootView m_rootView;
 };
 

@@ -5,11 +5,6 @@
 
 namespace typa {
 
-HTREEITEM TGroupTree::Selected() const
-{
-    return reinterpret_cast<HTREEITEM>(SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-}
-
 std::string TGroupTree::Caption(HTREEITEM node) const { return NodeCaption(m_tree, node); }
 
 bool TGroupTree::IsUserGroup(HTREEITEM node) const

@@ -5,6 +5,7 @@
 // in-place renaming of a group.
 #include "fonts/Catalogue.h"
 #include "groups/GroupStore.h"
+#include "groups/NodeTree.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -14,16 +15,10 @@
 
 namespace typa {
 
-class TGroupTree {
+// The current node is the one whose fonts the installed list shows (CurrentGroupNode); null
+// before the first.
+class TGroupTree : public TNodeTree {
 public:
-    void Attach(HWND tree) { m_tree = tree; }
-    HWND Handle() const noexcept { return m_tree; }
-
-    HTREEITEM Root() const noexcept { return m_root; }
-    HTREEITEM Selected() const;
-    // The node whose fonts the installed list shows (CurrentGroupNode); null before the first.
-    HTREEITEM Current() const noexcept { return m_current; }
-    void SetCurrent(HTREEITEM node) noexcept { m_current = node; }
     std::string Caption(HTREEITEM node) const;
     // A group of the user's: neither the root nor "Polices Windows".
     bool IsUserGroup(HTREEITEM node) const;
@@ -51,9 +46,6 @@ public:
     std::optional<std::string> EndEdit(HTREEITEM node, const char* text, FontCatalogue& installed);
 
 private:
-    HWND m_tree = nullptr;
-    HTREEITEM m_root = nullptr;
-    HTREEITEM m_current = nullptr;
     std::string m_oldName;           // caption of the current group when an edit begins
     GroupEditReentry m_editReentry; // the end of an edit runs once, even when a box ends it again
 };

@@ -32,28 +32,18 @@ void ShowMainWindow(HWND wnd)
 
 TTrayIcon::TTrayIcon(HWND mainWindow, Commands commands) : m_wnd(mainWindow), m_commands(std::move(commands))
 {
-    TMenuItemQS show;
-    show.Command = mnupmShow;
-    show.Caption = "&Afficher Typarium";
-    show.Default = true;
-    show.OnClick = [this] { if (m_commands.ShowMainWindow) m_commands.ShowMainWindow(); };
-    pmQSTaskBar.Add(std::move(show));
-
-    TMenuItemQS exit;
-    exit.Command = mnupmExit;
-    exit.Caption = "&Quitter Typarium";
-    exit.OnClick = [this] { if (m_commands.Exit) m_commands.Exit(); };
-    pmQSTaskBar.Add(std::move(exit));
-
-    TMenuItemQS n9;
-    n9.Caption = "-";
-    pmQSTaskBar.Add(std::move(n9));
-
-    TMenuItemQS info;
-    info.Command = mnupmInfo;
-    info.Caption = "A &propos de...";
-    info.OnClick = [this] { if (m_commands.About) m_commands.About(); };
-    pmQSTaskBar.Add(std::move(info));
+    auto add = [this](int command, const char* caption, std::function<void()> Commands::*what, bool isDefault) {
+        TMenuItemQS item;
+        item.Command = command;
+        item.Caption = caption;
+        item.Default = isDefault;
+        if (what) item.OnClick = [this, what] { if (m_commands.*what) (m_commands.*what)(); };
+        pmQSTaskBar.Add(std::move(item));
+    };
+    add(mnupmShow, "&Afficher Typarium", &Commands::ShowMainWindow, true);
+    add(mnupmExit, "&Quitter Typarium", &Commands::Exit, false);
+    add(0, "-", nullptr, false);
+    add(mnupmInfo, "A &propos de...", &Commands::About, false);
 
     pmQSTaskBar.OnPopup = [this] { TrayMenuShowing = true; };
     pmQSTaskBar.OnHide = [this] { TrayMenuShowing = false; };
