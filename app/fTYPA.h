@@ -101,7 +101,8 @@ private:
 
     // The lists and trees (fTYPAFonts.cpp).
     bool FillAvailableList(bool rescan);
-    void FillInstalledList(bool fromTop);
+    // From the top, or keeping the list where it is (at `keepTop` when the list was emptied first).
+    void FillInstalledList(bool fromTop, int keepTop = -1);
     void ReadCurrentFolder();
     void RefreshLists(bool afterFontChange);
     void OnFontChange();

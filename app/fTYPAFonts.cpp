@@ -59,11 +59,11 @@ bool TfrmTYPA::FillAvailableList(bool rescan)
     return false;
 }
 
-void TfrmTYPA::FillInstalledList(bool fromTop)
+void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop)
 {
     CursorScope wait(IDC_WAIT);
     TFontListBox& list = m_installed.List();
-    const int top = fromTop ? 0 : list.TopRow();
+    const int top = fromTop ? 0 : keepTop >= 0 ? keepTop : list.TopRow();
     {
         ScopedNoRedraw noRedraw(list.Handle());
         m_available.List().UnloadPreviews();
@@ -116,10 +116,12 @@ void TfrmTYPA::ReadCurrentFolder()
 void TfrmTYPA::RefreshLists(bool afterFontChange)
 {
     if (afterFontChange || InstalledSideActive) {
+        // Emptying the catalogue empties the list: where it stood is taken first.
+        const int top = m_installed.List().TopRow();
         InstalledCatalogue.Clear();
         FontsFolderFiles.Clear();
         ReadFontsFolderFiles(FontsDir, FontsFolderFiles);
-        FillInstalledList(false);
+        FillInstalledList(false, top);
     }
     if (afterFontChange) {
         FillAvailableList(false);

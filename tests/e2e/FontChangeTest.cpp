@@ -90,3 +90,24 @@ TEST_CASE("A click on a sub-folder queued during a scan: read once the scan is o
     CHECK(selected->text == "Sous-dossier");
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
 }
+
+TEST_CASE("A font change and F5 keep the installed list where the user scrolled it")
+{
+    ResetSettings(EmptyFontFolder());
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    HWND installed = ChildById(main, lbInstalledFonts);
+    REQUIRE(ListCount(installed) > 20);
+    Send(installed, LB_SETTOPINDEX, 12);
+    REQUIRE(ListTopIndex(installed) == 12);
+    BroadcastFontChange();
+    REQUIRE(WaitUntilQuiet(typa, main));
+    CHECK(ListTopIndex(installed) == 12);
+    // F5 with the installed side active reads the installed fonts again, in the same place.
+    Send(main, WM_COMMAND, MAKEWPARAM(lbInstalledFonts, LBN_SETFOCUS), reinterpret_cast<LPARAM>(installed));
+    Post(main, WM_COMMAND, MAKEWPARAM(mnuViewActual, 0), 0);
+    REQUIRE(WaitUntilQuiet(typa, main));
+    CHECK(ListTopIndex(installed) == 12);
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+}
