@@ -114,6 +114,7 @@ private:
     LRESULT OnNotify(NMHDR& header);
     void OnListCommand(HWND list, int code);
     void OnRightClickInList(TFontSide& side, int x, int y);
+    void OnRowChosen(TFontSide& side); // a row selected by the mouse or by typing its name
     void SetFocusSide(HWND control);
     TFontSide& ActiveSide() { return InstalledSideActive ? m_installed : m_available; }
     TFontSide* SideOf(HWND control);

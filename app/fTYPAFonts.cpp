@@ -263,6 +263,14 @@ LRESULT TfrmTYPA::FontListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, void* 
         TFontSide* side = form->SideOf(list);
         if (!side) return CallPrevious(list, msg, wp, lp);
         if (msg == WM_KEYDOWN && side->List().KeyDown(static_cast<UINT>(wp))) return 0;
+        if (msg == WM_CHAR && (wp == VK_BACK || wp >= 0x20)) {
+            // Typed letters find a row by its name (the procedure sees them as UTF-16).
+            const wchar_t typed = static_cast<wchar_t>(wp);
+            char ch = '\b';
+            if (wp != VK_BACK && WideCharToMultiByte(CP_ACP, 0, &typed, 1, &ch, 1, nullptr, nullptr) != 1) return 0;
+            if (side->List().TypeToFind(ch, GetTickCount())) form->OnRowChosen(*side);
+            return 0;
+        }
         LRESULT result = CallPrevious(list, msg, wp, lp);
         if (msg == WM_RBUTTONUP) form->OnRightClickInList(*side, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return result;
@@ -271,8 +279,16 @@ LRESULT TfrmTYPA::FontListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, void* 
 
 void TfrmTYPA::OnRightClickInList(TFontSide& side, int x, int y)
 {
+    if (side.List().SelectAtRightClick(x, y))
+        OnRowChosen(side);
+    else
+        SetFocusSide(side.List().Handle());
+}
+
+void TfrmTYPA::OnRowChosen(TFontSide& side)
+{
+    // As after a click on a row: the side, the status bar, the commands and their menus.
     SetFocusSide(side.List().Handle());
-    if (!side.List().SelectAtRightClick(x, y)) return;
     UpdateStatus();
     RebuildGroupMenus();
 }

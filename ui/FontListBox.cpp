@@ -124,6 +124,36 @@ bool TFontListBox::KeyDown(UINT key)
     return false;
 }
 
+bool TFontListBox::TypeToFind(char ch, DWORD now)
+{
+    if (m_typed.empty() || now - m_typedAt > kTypingPauseMs) m_typed.clear();
+    m_typedAt = now;
+    if (ch == '\b') {
+        if (!m_typed.empty()) m_typed.pop_back();
+    } else if (static_cast<unsigned char>(ch) >= 0x20) {
+        m_typed += ch;
+    }
+    if (m_typed.empty()) return false;
+    const int length = static_cast<int>(m_typed.size());
+    const int rows = Count();
+    for (int row = 0; row < rows; ++row) {
+        const std::string text = Text(row);
+        if (static_cast<int>(text.size()) < length) continue;
+        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | NORM_IGNORENONSPACE, text.c_str(), length,
+                           m_typed.c_str(), length) != CSTR_EQUAL)
+            continue;
+        {
+            ScopedNoRedraw noRedraw(m_list);
+            SendMessageA(m_list, LB_SETSEL, FALSE, -1);
+            SendMessageA(m_list, LB_SETSEL, TRUE, row);
+            SendMessageA(m_list, LB_SETANCHORINDEX, row, 0);
+        }
+        SendMessageA(m_list, LB_SETCARETINDEX, row, FALSE); // FALSE: scrolled until fully visible
+        return true;
+    }
+    return false;
+}
+
 bool TFontListBox::SelectAtRightClick(int x, int y)
 {
     const LRESULT hit = SendMessageA(m_list, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));

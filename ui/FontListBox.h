@@ -67,6 +67,14 @@ public:
     // selected row gives way to it); false when the click was below the last row.
     bool SelectAtRightClick(int x, int y);
 
+    // Finding a row by typing its name: what was typed within the last second (`now`, in
+    // milliseconds) leads, case and accents ignored as the locale compares names; a pause starts
+    // anew and Backspace takes the last character back. The first row that starts with it is
+    // selected alone, as a click selects it, and scrolled into view. True when a row was chosen.
+    static constexpr DWORD kTypingPauseMs = 1000;
+    bool TypeToFind(char ch, DWORD now);
+    const std::string& TypedSoFar() const noexcept { return m_typed; }
+
 private:
     HWND m_list = nullptr;
     bool m_available;
@@ -74,6 +82,8 @@ private:
     const std::string& m_sampleText;
     const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
     int m_lastPreviewRow = -1;                                  // the drawn row that keeps its file
+    std::string m_typed;                                        // find by typing: what was typed
+    DWORD m_typedAt = 0;                                        // ... and when it was last added to
 };
 
 // A window that does not redraw for one scope, and is painted again at its end.
