@@ -673,6 +673,16 @@ int CountGdiObjects(HWND wnd, DWORD timeoutMs)
     return answer ? static_cast<int>(answer->value) : -1;
 }
 
+int InkIn(HWND wnd, const RECT& rect, DWORD timeoutMs)
+{
+    ProbeRequest request{};
+    request.kind = ProbeKind::Ink;
+    request.window = wnd;
+    request.rect = rect;
+    auto answer = Probe(wnd, request, true, timeoutMs);
+    return answer ? static_cast<int>(answer->value) : -1;
+}
+
 // ---- Message boxes -------------------------------------------------------------------------
 
 std::string Dialog::Text() const

@@ -224,6 +224,9 @@ int CountFontFamilies(HWND wnd, std::string_view prefix, bool afterPaint = true,
                       DWORD timeoutMs = kDefaultTimeoutMs);
 // GDI objects that program holds (GetGuiResources answers 0 under Wine); -1 when the probe failed.
 int CountGdiObjects(HWND wnd, DWORD timeoutMs = kDefaultTimeoutMs);
+// Pixels of `rect` (client coordinates of wnd) that differ from its top-left pixel, as the
+// window paints itself into a bitmap (WM_PRINTCLIENT); 0 for a blank rectangle, -1 when the probe failed.
+int InkIn(HWND wnd, const RECT& rect, DWORD timeoutMs = kDefaultTimeoutMs);
 
 // ---- Message boxes -------------------------------------------------------------------------
 

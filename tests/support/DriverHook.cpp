@@ -9,6 +9,7 @@
 // DriverProbe.h); paints come before timers too, so "after paint" waits for them as well.
 #include "support/DriverProbe.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -119,6 +120,27 @@ void Measure(ProbeRequest& request)
         const double start = Now();
         RedrawWindow(request.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         request.micros = Now() - start;
+        break;
+    }
+    case ProbeKind::Ink: {
+        RECT client{};
+        GetClientRect(request.window, &client);
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        SendMessageA(request.window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        const RECT& r = request.rect;
+        const COLORREF blank = GetPixel(dc, r.left, r.top);
+        LONG ink = 0;
+        for (LONG y = r.top; y < r.bottom; ++y)
+            for (LONG x = r.left; x < r.right; ++x)
+                if (GetPixel(dc, x, y) != blank) ++ink;
+        request.value = ink;
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
         break;
     }
     case ProbeKind::ScrollTo: {

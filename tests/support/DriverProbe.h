@@ -15,6 +15,8 @@ enum class ProbeKind : LONG {
     GdiObjects = 2,   // value: GDI objects the program holds
     Redraw = 3,       // micros: `window` and its children invalidated and painted at once
     ScrollTo = 4,     // micros: LB_SETTOPINDEX `param` on `window` and the paint; value: top row after
+    Ink = 5,          // value: pixels of `rect` (client coordinates of `window`) that differ from
+                      // the rectangle's top-left pixel, as the window paints itself (WM_PRINTCLIENT)
 };
 
 // The marker's wParam: wait for pending input and paints to be handled before measuring.
@@ -24,6 +26,7 @@ struct ProbeRequest {
     ProbeKind kind;
     HWND window;
     LONG param;
+    RECT rect;
     char text[64];
     // Answer.
     LONG value;
