@@ -353,7 +353,9 @@ TEST_CASE("cmap format 4: idDelta, idRangeOffset and the code page's characters"
         {0x0150, 0x0153, static_cast<std::uint16_t>(-0x0152), {}},   // Œ (U+0152) comes to glyph 0
         {0x2019, 0x2019, 0, {40}},
         {0x20AC, 0x20AC, static_cast<std::uint16_t>(41 - 0x20AC), {}},
-        {0x4E00, 0x4E01, 5, {0, 45}},                                 // idDelta added to the array's glyph
+        // idDelta is added to the array's glyph, but never to a 0 there.
+        {0x4E00, 0x4E01, 0xFFFF, {0, 1}},
+        {0x4E10, 0x4E10, 0xFFFF, {2}},
     });
     Result r = ReadBytes(CmapFont({Sub(3, 1, format4)}));
     REQUIRE(r.details.cmap == Presence::Present);
@@ -404,9 +406,9 @@ TEST_CASE("cmap: format 12 over format 4, format 0, the symbol area")
     }
     SUBCASE("overlapping groups count once; code points stop at U+10FFFF; the code page's others are found")
     {
-        Result r = ReadBytes(CmapFont({Sub(3, 10, CmapFormat12({{0x41, 0x5A, 1}, {0x50, 0x60, 100}, {0x2000, 0x20FF, 9},
-                                                                {0x10FFF0, 0xFFFFFFFF, 5}}))}));
-        CHECK(r.details.characterCount == 26 + 6 + 256 + 16);
+        Result r = ReadBytes(CmapFont({Sub(3, 10, CmapFormat12({{0x00, 0x1F, 1}, {0x41, 0x5A, 1}, {0x50, 0x60, 100},
+                                                                {0x2000, 0x20FF, 9}, {0x10FFF0, 0xFFFFFFFF, 5}}))}));
+        CHECK(r.details.characterCount == 32 + 26 + 6 + 256 + 16);
         for (int b : {0x80, 0x85, 0x86, 0x89, 0x91, 0x92, 0x93, 0x97}) CHECK(r.details.ansiCharacters[b]);
         CHECK(!r.details.ansiCharacters[0x8C]);
         CHECK(!r.details.ansiCharacters[0x81]);
