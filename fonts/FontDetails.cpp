@@ -47,7 +47,7 @@ constexpr std::uint32_t kSymbolBase = 0xF000; // a symbol font's codes: 0xF000 +
 int Cp1252FromUnicode(std::uint32_t c) noexcept
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
-    if (c < 0x100) return -1;
+    if (c < 0x100 || c > kHighestCp1252Character) return -1;
     for (int i = 0; i < 32; ++i)
         if (kCp1252High[i] == c) return 0x80 + i;
     return -1;
@@ -122,18 +122,19 @@ OutlineKind OutlinesOf(const Directory& dir) noexcept
     return OutlineKind::Unknown;
 }
 
-// Up to `size` bytes at `offset`, fewer where the file ends; false on a read error or a range
-// reaching 2^31.
-bool ReadBlock(RandomAccess& file, std::uint64_t offset, std::uint32_t size, std::vector<std::uint8_t>& out)
+// Exactly `size` bytes at `offset`; false when the file ends before, on a read error, or for a
+// range reaching 2^31. The last byte is asked for first, so that a count or length that lies
+// costs a one-byte read instead of a buffer of its size.
+bool ReadExact(RandomAccess& file, std::uint64_t offset, std::uint32_t size, std::vector<std::uint8_t>& out)
 {
     out.clear();
     if (!BelowMaxOffset(offset, size)) return false;
     if (size == 0) return true;
+    std::uint8_t last = 0;
+    if (file.ReadAt(static_cast<std::uint32_t>(offset + size - 1), &last, 1) != 1) return false;
     out.resize(size);
     const std::int32_t got = file.ReadAt(static_cast<std::uint32_t>(offset), out.data(), size);
-    if (got < 0) return false;
-    out.resize(std::min(static_cast<std::uint32_t>(got), size));
-    return true;
+    return got >= 0 && static_cast<std::uint32_t>(got) == size;
 }
 
 // ---- name ----------------------------------------------------------------------------------
@@ -186,7 +187,7 @@ bool ReadString(Windows& window, RandomAccess& file, const NameChoice::Candidate
         return true;
     }
     std::vector<std::uint8_t> raw;
-    if (!ReadBlock(file, c.pos, c.length, raw) || raw.size() != c.length) return false;
+    if (!ReadExact(file, c.pos, c.length, raw)) return false;
     text = DecodeNameCp1252(raw.data(), c.length);
     return true;
 }
@@ -331,8 +332,8 @@ bool ReadFormat4(const CmapContext& cx, std::uint32_t sub, Coverage& coverage)
 {
     const std::uint32_t want = std::min(cx.table.length - sub, kMaxCmapFormat4Bytes);
     std::vector<std::uint8_t> t;
-    if (!ReadBlock(cx.file, std::uint64_t{cx.table.offset} + sub, want, t) || t.size() < want) return false;
-    if (t.size() < kFormat4HeaderSize) return false;
+    if (!ReadExact(cx.file, std::uint64_t{cx.table.offset} + sub, want, t) || t.size() < kFormat4HeaderSize)
+        return false;
     const std::size_t segCount = U16(&t[6]) / 2;
     if (t.size() < kFormat4HeaderSize + 2 + 8 * segCount) return false;
     const std::size_t endsAt = kFormat4HeaderSize;
@@ -348,19 +349,28 @@ bool ReadFormat4(const CmapContext& cx, std::uint32_t sub, Coverage& coverage)
         const std::uint32_t rangeOffset = U16(&t[rangesAt + 2 * i]);
         const std::uint32_t from = std::max(start, next);
         if (from > end) continue;
-        for (std::uint32_t c = from; c <= end; ++c) {
-            std::uint32_t glyph = 0;
-            if (rangeOffset == 0) {
-                glyph = (c + delta) & 0xFFFF;
+        next = end + 1;
+        if (rangeOffset == 0) {
+            // Glyph c + idDelta: 0 for one character at most.
+            const std::uint32_t zeroAt = (0x10000 - delta) & 0xFFFF;
+            if (zeroAt < from || zeroAt > end) {
+                coverage.AddRange(from, end);
             } else {
-                // The glyph array entry lies idRangeOffset bytes past the segment's own entry.
-                const std::size_t at = rangesAt + 2 * i + rangeOffset + 2 * std::size_t{c - start};
-                if (at + 2 <= t.size()) glyph = U16(&t[at]);
-                if (glyph != 0) glyph = (glyph + delta) & 0xFFFF;
+                if (zeroAt > from) coverage.AddRange(from, zeroAt - 1);
+                if (zeroAt < end) coverage.AddRange(zeroAt + 1, end);
             }
+            continue;
+        }
+        // The glyph array entry of `start` lies idRangeOffset bytes past the segment's own
+        // entry; characters whose entry lies past the table have none.
+        const std::size_t base = rangesAt + 2 * i + rangeOffset;
+        if (base + 2 > t.size()) continue;
+        const std::uint32_t last = std::min<std::uint32_t>(end, start + static_cast<std::uint32_t>((t.size() - 2 - base) / 2));
+        for (std::uint32_t c = from; c <= last; ++c) {
+            std::uint32_t glyph = U16(&t[base + 2 * std::size_t{c - start}]);
+            if (glyph != 0) glyph = (glyph + delta) & 0xFFFF;
             if (glyph != 0) coverage.Add(c);
         }
-        next = end + 1;
     }
     return true;
 }

@@ -262,6 +262,25 @@ Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std:
         .Build();
 }
 
+Bytes DetailedFont()
+{
+    const Bytes cmap = CmapTable({
+        {3, 1, CmapFormat4({{0x20, 0x7E, 0xFFE3, {}}, {0xE8, 0xE9, 0, {98, 99}}, {0x20AC, 0x20AC, 0, {100}}}), {}},
+        {3, 10, CmapFormat12({{0x20, 0x7E, 3}, {0xE8, 0xE9, 98}, {0x20AC, 0x20AC, 100}, {0x1F600, 0x1F600, 101}}), {}},
+        {3, 0, CmapFormat4({{0xF020, 0xF07E, 0x0FE3, {}}}), {}},
+    });
+    return TrueTypeWriter()
+        .Add("OS/2", Os2Table(700, 0x0020, 96, 5, 0x0008))
+        .Add("cmap", cmap)
+        .Add("glyf", Bytes(8, 0))
+        .Add("maxp", MaxpTable(102))
+        .Add("name", NameTable({MsName(1, u"Typa"), MsName(2, u"Gras"), MsName(2, u"Bold", 0x0409),
+                                MsName(0, u"\u00A9 2024 Typa \u2019\u0152\u20AC", 0x040C), MsName(5, u"Version 1.0"),
+                                MsName(13, u"Licence\r\nlibre", 0x040C), MsName(13, u"Free\nlicence"),
+                                Record(0, 3, 0, 14, Utf16Be(u"https://typa.example/licence"))}))
+        .Build();
+}
+
 Bytes Renamed(const Bytes& font, std::u16string_view family, std::u16string_view subfamily,
               std::u16string_view fullName)
 {

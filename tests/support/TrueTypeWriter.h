@@ -121,6 +121,10 @@ private:
 Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std::u16string_view fullName,
                  std::uint16_t weight = 400, std::uint16_t fsSelection = 0);
 
+// A font with every table the font sheet reads: OS/2, a cmap of formats 4 and 12 beside a
+// symbol one, glyf, maxp, and names in French, U.S. English and on the Unicode platform.
+Bytes DetailedFont();
+
 // A real font under other names: its tables as they are, but for a `name` table holding only the
 // family, subfamily, full and PostScript names on platform 3. Empty when `font` has no table
 // directory that fits inside it.
