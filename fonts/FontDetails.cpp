@@ -325,8 +325,8 @@ bool ReadFormat0(const CmapContext& cx, std::uint32_t sub, Coverage& coverage)
     return true;
 }
 
-// The subtable is read whole, to the end of the table: its own length field is often wrong in
-// large fonts. Segments are taken in order, each from where the previous one ended, so that
+// The subtable is read whole, to the end of the table: its own 16-bit length field cannot
+// tell the size of the larger ones that some big fonts carry. Segments are taken in order, each from where the previous one ended, so that
 // overlapping segments count a character once and the work stays within 65,536 characters.
 bool ReadFormat4(const CmapContext& cx, std::uint32_t sub, Coverage& coverage)
 {
