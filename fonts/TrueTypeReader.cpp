@@ -1,5 +1,7 @@
 #include "fonts/TrueTypeReader.h"
 
+#include "fonts/TrueTypeBytes.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,17 +9,13 @@ namespace typa::ttf {
 
 namespace {
 
-constexpr std::uint32_t kOffsetTableSize = 12;
-constexpr std::uint32_t kDirEntrySize = 16;
-constexpr std::uint32_t kOs2Size = 78; // the version 0 table: all the fields used lie in it
-constexpr std::uint32_t kNameHeaderSize = 6;
-constexpr std::uint32_t kNameRecordSize = 12;
+using namespace bytes;
 
-constexpr std::uint16_t kPlatformMicrosoft = 3;
+constexpr std::uint32_t kOs2Size = 78; // the version 0 table: all the fields used lie in it
+
 constexpr std::uint16_t kNameFamily = 1;
 constexpr std::uint16_t kNameSubfamily = 2;
 constexpr std::uint16_t kNameFull = 4;
-constexpr std::uint16_t kUsEnglish = 0x0409;
 constexpr std::uint8_t kDefaultCharset = 1;
 
 // How much one read asks for beyond what is needed now. The first read takes the offset table
@@ -25,70 +23,9 @@ constexpr std::uint8_t kDefaultCharset = 1;
 // a string read takes its neighbours, which are usually the other names of the same language.
 // The fonts of Debian's packages need 3.4 reads and about 1,100 bytes each on average; a bigger
 // directory or record list comes in further reads of at most kWindowSize bytes.
-constexpr std::uint32_t kWindowSize = 4096;
 constexpr std::uint32_t kFirstReadAhead = kOffsetTableSize + 32 * kDirEntrySize;
 constexpr std::uint32_t kNameHeaderAhead = kNameHeaderSize + 32 * kNameRecordSize;
 constexpr std::uint32_t kStringAhead = 128;
-
-std::uint16_t U16(const std::uint8_t* p) noexcept
-{
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-
-std::uint32_t U32(const std::uint8_t* p) noexcept
-{
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-           std::uint32_t{p[3]};
-}
-
-// What a read is for. Each kind keeps its own window of the file, so that the string reads in
-// the middle of a record list, or the OS/2 read in the middle of the directory, do not throw
-// away the window that the next record or directory entry lies in.
-enum class Part { Directory, Table, String, Count };
-
-// Windows of the file kept in memory, so that neighbouring small reads cost one call. A request
-// is a fault when the file ends before `need` bytes (the extra `ahead` bytes are only a hint) or
-// when it reaches 2^31 or beyond.
-class Windows {
-public:
-    explicit Windows(RandomAccess& file) noexcept : m_file(file) {}
-    Windows(const Windows&) = delete;
-    Windows& operator=(const Windows&) = delete;
-
-    // `need` bytes at `offset`, valid until the next call; null on a fault.
-    const std::uint8_t* Get(Part part, std::uint64_t offset, std::uint32_t need, std::uint32_t ahead) noexcept
-    {
-        if (offset > kMaxOffset || need > kMaxOffset + std::uint64_t{1} - offset) return nullptr;
-        if (need == 0) return m_windows[0].buf;
-        // The window of the same kind first: that is where the next record or entry lies.
-        Window& w = m_windows[static_cast<int>(part)];
-        if (w.Holds(offset, need)) return w.buf + (offset - w.start);
-        for (Window& other : m_windows)
-            if (other.Holds(offset, need)) return other.buf + (offset - other.start);
-        if (need > kWindowSize) return nullptr;
-
-        const std::uint64_t want = std::min<std::uint64_t>({std::max(need, ahead), kWindowSize,
-                                                            kMaxOffset + std::uint64_t{1} - offset});
-        w.start = static_cast<std::uint32_t>(offset);
-        const std::int32_t got = m_file.ReadAt(w.start, w.buf, static_cast<std::uint32_t>(want));
-        w.size = got < 0 ? 0 : std::min(static_cast<std::uint32_t>(got), static_cast<std::uint32_t>(want));
-        if (got < 0 || w.size < need) return nullptr;
-        return w.buf;
-    }
-
-private:
-    struct Window {
-        bool Holds(std::uint64_t offset, std::uint32_t need) const noexcept
-        {
-            return offset >= start && offset + need <= std::uint64_t{start} + size;
-        }
-        std::uint32_t start = 0;
-        std::uint32_t size = 0;
-        std::uint8_t buf[kWindowSize];
-    };
-    RandomAccess& m_file;
-    Window m_windows[static_cast<int>(Part::Count)];
-};
 
 void FillFromOs2(const std::uint8_t* os2, LogFontFields& lf) noexcept
 {
@@ -171,17 +108,15 @@ NameTableResult ReadNameTable(Windows& window, std::uint32_t tableOffset, FontNa
             std::uint64_t{tableOffset} + kNameHeaderSize + std::uint64_t{r} * kNameRecordSize;
         p = window.Get(Part::Table, recordPos, kNameRecordSize, (count - r) * kNameRecordSize);
         if (!p) return NameTableResult::Fault;
-        const std::uint16_t platformId = U16(p);
-        const std::uint16_t languageId = U16(p + 4);
-        const std::uint16_t nameId = U16(p + 6);
-        const std::uint32_t length = U16(p + 8);
-        const std::uint32_t offset = U16(p + 10);
-        if (platformId != kPlatformMicrosoft ||
+        const NameRecordFields record = ParseNameRecord(p);
+        const std::uint16_t nameId = record.nameId;
+        const std::uint32_t length = record.length;
+        if (record.platformId != kPlatformMicrosoft ||
             (nameId != kNameFamily && nameId != kNameSubfamily && nameId != kNameFull))
             continue;
         if (length > kMaxNameBytes) return NameTableResult::Fault;
 
-        const std::uint64_t stringPos = std::uint64_t{tableOffset} + (stringOffset + offset);
+        const std::uint64_t stringPos = NameStringPos(tableOffset, stringOffset, record);
         const std::uint8_t* raw = window.Get(Part::String, stringPos, length, std::max(length, kStringAhead));
         if (!raw) return NameTableResult::Fault;
         std::string text = DecodeNameLowBytes(raw, length);
@@ -196,7 +131,7 @@ NameTableResult ReadNameTable(Windows& window, std::uint32_t tableOffset, FontNa
             out.subfamily = std::move(text);
             break;
         default:
-            fullNames.Add(std::move(text), languageId);
+            fullNames.Add(std::move(text), record.languageId);
             break;
         }
     }

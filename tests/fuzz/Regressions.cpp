@@ -1,6 +1,7 @@
 // Replays the crashers found by fuzzing (built here in code) and, when given a folder, every
-// file of a corpus, through the fuzz target's checks.
+// file of a corpus, through the checks of both fuzz targets.
 //   ttf_regressions [CORPUS_DIR]
+#include "FuzzFontDetails.h"
 #include "FuzzTrueTypeReader.h"
 #include "support/TrueTypeWriter.h"
 
@@ -23,7 +24,7 @@ std::vector<std::pair<const char*, Bytes>> Crashers()
 }
 
 // Sound fonts, and every file made from them by cutting them short or changing one byte: the
-// reader must agree with the step-by-step reading on each.
+// reader must agree with the step-by-step reading on each, and the deeper read keep its rules.
 std::vector<Bytes> Variants()
 {
     const std::vector<Bytes> fonts = {
@@ -35,6 +36,7 @@ std::vector<Bytes> Variants()
                                     MsName(4, u"Full", 0x0409), MsName(4, u"Complet", 0x040C)}))
             .ReverseData()
             .Build(),
+        DetailedFont(),
     };
     std::vector<Bytes> v;
     for (const Bytes& font : fonts) {
@@ -50,6 +52,12 @@ std::vector<Bytes> Variants()
     return v;
 }
 
+void CheckBoth(const Bytes& data)
+{
+    typa::fuzz::CheckOne(data.data(), data.size());
+    typa::fuzz::CheckDetails(data.data(), data.size());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -57,11 +65,11 @@ int main(int argc, char** argv)
     unsigned checked = 0;
     for (const auto& [name, data] : Crashers()) {
         std::printf("crasher %s\n", name);
-        typa::fuzz::CheckOne(data.data(), data.size());
+        CheckBoth(data);
         ++checked;
     }
     for (const Bytes& data : Variants()) {
-        typa::fuzz::CheckOne(data.data(), data.size());
+        CheckBoth(data);
         ++checked;
     }
     if (argc > 1) {
@@ -69,7 +77,7 @@ int main(int argc, char** argv)
             if (!entry.is_regular_file()) continue;
             std::ifstream in(entry.path(), std::ios::binary);
             const Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            typa::fuzz::CheckOne(data.data(), data.size());
+            CheckBoth(data);
             ++checked;
         }
     }

@@ -91,15 +91,100 @@ Bytes NameTable(const std::vector<NameRecord>& records, const NameTableOptions& 
     return b;
 }
 
-Bytes Os2Table(std::uint16_t weightClass, std::uint16_t fsSelection, std::size_t size)
+Bytes Os2Table(std::uint16_t weightClass, std::uint16_t fsSelection, std::size_t size, std::uint16_t widthClass,
+               std::uint16_t fsType)
 {
     Bytes b(std::max<std::size_t>(size, 64), 0);
     Set16(b, 0, 1);              // version
     Set16(b, 2, 500);            // xAvgCharWidth
     Set16(b, 4, weightClass);    // usWeightClass
-    Set16(b, 6, 5);              // usWidthClass
+    Set16(b, 6, widthClass);     // usWidthClass
+    Set16(b, 8, fsType);         // fsType
     Set16(b, 62, fsSelection);   // fsSelection
     b.resize(size);
+    return b;
+}
+
+Bytes MaxpTable(std::uint16_t numGlyphs)
+{
+    Bytes b;
+    Put32(b, 0x00005000);
+    Put16(b, numGlyphs);
+    return b;
+}
+
+Bytes CmapTable(const std::vector<CmapSubtable>& subtables)
+{
+    Bytes b;
+    Put16(b, 0);
+    Put16(b, static_cast<std::uint16_t>(subtables.size()));
+    std::size_t at = 4 + 8 * subtables.size();
+    for (const CmapSubtable& s : subtables) {
+        Put16(b, s.platformId);
+        Put16(b, s.encodingId);
+        Put32(b, s.offset.value_or(static_cast<std::uint32_t>(at)));
+        at += s.data.size();
+    }
+    for (const CmapSubtable& s : subtables) b.insert(b.end(), s.data.begin(), s.data.end());
+    return b;
+}
+
+Bytes CmapFormat0(const std::vector<std::uint8_t>& glyphs)
+{
+    Bytes b;
+    Put16(b, 0);
+    Put16(b, 262);
+    Put16(b, 0);
+    for (std::size_t c = 0; c < 256; ++c) b.push_back(c < glyphs.size() ? glyphs[c] : 0);
+    return b;
+}
+
+Bytes CmapFormat4(const std::vector<CmapSegment>& given)
+{
+    std::vector<CmapSegment> segments = given;
+    if (segments.empty() || segments.back().end != 0xFFFF) segments.push_back({0xFFFF, 0xFFFF, 1, {}});
+    const auto n = static_cast<std::uint16_t>(segments.size());
+    std::vector<std::uint16_t> glyphArray, rangeOffsets;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const CmapSegment& s = segments[i];
+        // From the segment's own idRangeOffset entry to its run in the glyph array.
+        rangeOffsets.push_back(s.glyphs.empty() ? 0 : static_cast<std::uint16_t>(2 * (n - i) + 2 * glyphArray.size()));
+        glyphArray.insert(glyphArray.end(), s.glyphs.begin(), s.glyphs.end());
+    }
+    std::uint16_t entrySelector = 0;
+    while ((2u << entrySelector) <= n) ++entrySelector;
+    const auto searchRange = static_cast<std::uint16_t>(2u << entrySelector);
+
+    Bytes b;
+    Put16(b, 4);
+    Put16(b, static_cast<std::uint16_t>(16 + 8 * n + 2 * glyphArray.size()));
+    Put16(b, 0);
+    Put16(b, static_cast<std::uint16_t>(2 * n));
+    Put16(b, searchRange);
+    Put16(b, entrySelector);
+    Put16(b, static_cast<std::uint16_t>(2 * n - searchRange));
+    for (const CmapSegment& s : segments) Put16(b, s.end);
+    Put16(b, 0);
+    for (const CmapSegment& s : segments) Put16(b, s.start);
+    for (const CmapSegment& s : segments) Put16(b, s.idDelta);
+    for (std::uint16_t r : rangeOffsets) Put16(b, r);
+    for (std::uint16_t g : glyphArray) Put16(b, g);
+    return b;
+}
+
+Bytes CmapFormat12(const std::vector<CmapGroup>& groups, std::optional<std::uint32_t> numGroups)
+{
+    Bytes b;
+    Put16(b, 12);
+    Put16(b, 0);
+    Put32(b, static_cast<std::uint32_t>(16 + 12 * groups.size()));
+    Put32(b, 0);
+    Put32(b, numGroups.value_or(static_cast<std::uint32_t>(groups.size())));
+    for (const CmapGroup& g : groups) {
+        Put32(b, g.start);
+        Put32(b, g.end);
+        Put32(b, g.startGlyph);
+    }
     return b;
 }
 
@@ -174,6 +259,25 @@ Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std:
     return TrueTypeWriter()
         .Add("OS/2", Os2Table(weight, fsSelection))
         .Add("name", NameTable({MsName(1, family), MsName(2, subfamily), MsName(4, fullName)}))
+        .Build();
+}
+
+Bytes DetailedFont()
+{
+    const Bytes cmap = CmapTable({
+        {3, 1, CmapFormat4({{0x20, 0x7E, 0xFFE3, {}}, {0xE8, 0xE9, 0, {98, 99}}, {0x20AC, 0x20AC, 0, {100}}}), {}},
+        {3, 10, CmapFormat12({{0x20, 0x7E, 3}, {0xE8, 0xE9, 98}, {0x20AC, 0x20AC, 100}, {0x1F600, 0x1F600, 101}}), {}},
+        {3, 0, CmapFormat4({{0xF020, 0xF07E, 0x0FE3, {}}}), {}},
+    });
+    return TrueTypeWriter()
+        .Add("OS/2", Os2Table(700, 0x0020, 96, 5, 0x0008))
+        .Add("cmap", cmap)
+        .Add("glyf", Bytes(8, 0))
+        .Add("maxp", MaxpTable(102))
+        .Add("name", NameTable({MsName(1, u"Typa"), MsName(2, u"Gras"), MsName(2, u"Bold", 0x0409),
+                                MsName(0, u"\u00A9 2024 Typa \u2019\u0152\u20AC", 0x040C), MsName(5, u"Version 1.0"),
+                                MsName(13, u"Licence\r\nlibre", 0x040C), MsName(13, u"Free\nlicence"),
+                                Record(0, 3, 0, 14, Utf16Be(u"https://typa.example/licence"))}))
         .Build();
 }
 

@@ -43,8 +43,49 @@ struct NameTableOptions {
 // A `name` table (format 0): header, records, then the strings in record order.
 Bytes NameTable(const std::vector<NameRecord>& records, const NameTableOptions& options = {});
 
-// An `OS/2` table of `size` bytes (96 is version 1's) with the two fields the reader uses.
-Bytes Os2Table(std::uint16_t weightClass, std::uint16_t fsSelection, std::size_t size = 96);
+// An `OS/2` table of `size` bytes (96 is version 1's) with the fields the readers use.
+Bytes Os2Table(std::uint16_t weightClass, std::uint16_t fsSelection, std::size_t size = 96, std::uint16_t widthClass = 5,
+               std::uint16_t fsType = 0);
+
+// A `maxp` table of version 0.5: its version and numGlyphs.
+Bytes MaxpTable(std::uint16_t numGlyphs);
+
+struct CmapSubtable {
+    std::uint16_t platformId = 3;
+    std::uint16_t encodingId = 1;
+    Bytes data;
+    // When set, written instead of the subtable's real offset from the start of `cmap`.
+    std::optional<std::uint32_t> offset;
+};
+
+// A `cmap` table: header, encoding records, then the subtables in record order.
+Bytes CmapTable(const std::vector<CmapSubtable>& subtables);
+
+// A format 0 subtable: glyphs[c] for the codes c it gives, 0 for the others.
+Bytes CmapFormat0(const std::vector<std::uint8_t>& glyphs);
+
+// One segment of a format 4 subtable. With `glyphs`, its idRangeOffset points at them in the
+// glyph array (one per character, or fewer to make it reach past the array); else it is 0 and
+// each character maps to its code plus idDelta.
+struct CmapSegment {
+    std::uint16_t start = 0;
+    std::uint16_t end = 0;
+    std::uint16_t idDelta = 0;
+    std::vector<std::uint16_t> glyphs;
+};
+
+// A format 4 subtable with the segments in the order given, and the closing 0xFFFF segment
+// when the last one does not end there.
+Bytes CmapFormat4(const std::vector<CmapSegment>& segments);
+
+struct CmapGroup {
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    std::uint32_t startGlyph = 0;
+};
+
+// A format 12 subtable; `numGroups`, when set, is written instead of the real count.
+Bytes CmapFormat12(const std::vector<CmapGroup>& groups, std::optional<std::uint32_t> numGroups = {});
 
 struct Table {
     std::string tag; // 4 characters
@@ -79,6 +120,10 @@ private:
 // U.S. English on platform 3.
 Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std::u16string_view fullName,
                  std::uint16_t weight = 400, std::uint16_t fsSelection = 0);
+
+// A font with every table the font sheet reads: OS/2, a cmap of formats 4 and 12 beside a
+// symbol one, glyf, maxp, and names in French, U.S. English and on the Unicode platform.
+Bytes DetailedFont();
 
 // A real font under other names: its tables as they are, but for a `name` table holding only the
 // family, subfamily, full and PostScript names on platform 3. Empty when `font` has no table

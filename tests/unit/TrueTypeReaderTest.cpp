@@ -7,6 +7,7 @@
 #include "fonts/ReadTrueTypeInfo.h"
 #include "fonts/TrueTypeReader.h"
 #include "platform/SystemLanguage.h"
+#include "support/MemoryFile.h"
 #include "support/TrueTypeWriter.h"
 
 #include <windows.h>
@@ -23,26 +24,6 @@ using namespace typa::test;
 using ttf::ReadStatus;
 
 namespace {
-
-// A file in memory. Counts the reads and the bytes they return.
-class MemoryFile : public ttf::RandomAccess {
-public:
-    explicit MemoryFile(Bytes data) : m_data(std::move(data)) {}
-    std::int32_t ReadAt(std::uint32_t offset, void* buffer, std::uint32_t size) override
-    {
-        ++reads;
-        if (offset >= m_data.size()) return 0;
-        const std::size_t n = std::min<std::size_t>(size, m_data.size() - offset);
-        std::memcpy(buffer, m_data.data() + offset, n);
-        bytes += n;
-        return static_cast<std::int32_t>(n);
-    }
-    unsigned reads = 0;
-    std::size_t bytes = 0;
-
-private:
-    Bytes m_data;
-};
 
 // A file of `size` bytes, zero everywhere but in the pieces placed into it: lets a test put a
 // table two gigabytes into a file without the file.

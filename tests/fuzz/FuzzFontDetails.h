@@ -1,0 +1,14 @@
+#pragma once
+// The checks one fuzz input goes through in the font sheet's deeper read; shared by its fuzz
+// target and the regression runner.
+#include <cstddef>
+#include <cstdint>
+
+namespace typa::fuzz {
+
+// Reads `data` as a font file with ReadFontDetails for two user languages and traps on a read
+// that asks for nothing, too many reads, a broken invariant of the result, or a difference
+// between the two languages in anything but the texts chosen.
+void CheckDetails(const std::uint8_t* data, std::size_t size);
+
+} // namespace typa::fuzz
