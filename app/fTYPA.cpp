@@ -153,7 +153,7 @@ bool TfrmTYPA::RegisterClasses(HINSTANCE instance)
     wc.lpfnWndProc = SplitBarProc;
     wc.lpszClassName = kSplitBarClass;
     ok = RegisterClassExA(&wc) != 0 && ok;
-    return ok;
+    return TFontSheet::RegisterClasses(instance) && ok;
 }
 
 bool TfrmTYPA::Create(HWND owner)
@@ -496,6 +496,7 @@ void TfrmTYPA::SaveSettings()
 void TfrmTYPA::FormDestroy()
 {
     if (TrayIconShown) RemoveTrayIcon();
+    m_sheet.Close();
     KillTimer(m_wnd, kTimer1Id);
     if (m_tray) m_tray->pmQSTaskBar.OnHint = nullptr;
     m_available.List().UnloadPreviews();

@@ -12,6 +12,7 @@
 #include "print/Printer.h"
 #include "tray/TrayIcon.h"
 #include "ui/DlgAbout.h"
+#include "ui/FontSheet.h"
 #include "ui/FontSide.h"
 #include "ui/Layout.h"
 #include "ui/SplitControl.h"
@@ -115,6 +116,7 @@ private:
     void OnListCommand(HWND list, int code);
     void OnRightClickInList(TFontSide& side, int x, int y);
     void OnRowChosen(TFontSide& side); // a row selected by the mouse or by typing its name
+    void OpenSheet(TFontSide& side, int row); // the font's own sheet
     void SetFocusSide(HWND control);
     TFontSide& ActiveSide() { return InstalledSideActive ? m_installed : m_available; }
     TFontSide* SideOf(HWND control);
@@ -170,6 +172,7 @@ private:
     std::string m_markAllHint; // follows the select-all caption
     HWND m_lastHintWindow = nullptr;
     TdlgAbout m_about;
+    TFontSheet m_sheet; // the one font sheet, reused
     TPrinter m_printer; // the printer chosen for printing stays chosen for the whole run
     std::vector<std::string> m_groupTargets; // captions behind the generated install and move items
     UniqueMenu m_pmMoveTo;                   // the popup of btFontMove: "&Déplacer    " and its groups

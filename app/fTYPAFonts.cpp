@@ -252,6 +252,9 @@ void TfrmTYPA::OnListCommand(HWND list, int code)
     switch (code) {
     case LBN_SETFOCUS: SetFocusSide(list); break;
     case LBN_SELCHANGE: UpdateStatus(); break;
+    case LBN_DBLCLK:
+        if (TFontSide* side = SideOf(list)) OpenSheet(*side, side->List().Caret());
+        break;
     default: break;
     }
 }
@@ -291,6 +294,33 @@ void TfrmTYPA::OnRowChosen(TFontSide& side)
     SetFocusSide(side.List().Handle());
     UpdateStatus();
     RebuildGroupMenus();
+}
+
+void TfrmTYPA::OpenSheet(TFontSide& side, int row)
+{
+    if (m_runs > 0) return;
+    const TFontListBox& list = side.List();
+    const TToShowItem* item = row >= 0 && row < list.Count() ? list.Item(row) : nullptr;
+    if (!item) return;
+    SheetFont font;
+    font.name = item->Name;
+    font.family = item->Family;
+    font.fileName = item->FileName;
+    font.logFont = item->LogFont;
+    if (side.IsAvailable()) {
+        font.path = item->Path;
+        font.size = item->Size;
+        font.installed = item->Installed;
+        font.loadFile = !item->OwnFileInstalled;
+    } else {
+        // Installed: the registry holds a bare file name for a file of the fonts folder.
+        font.path = item->Path.find_first_of("\\:") == std::string::npos ? FontsDir + "\\" + item->Path : item->Path;
+        files::Entry entry;
+        if (files::FindEntry(font.path, entry)) font.size = static_cast<std::int64_t>(entry.size);
+        font.installed = true;
+        font.group = item->Group;
+    }
+    m_sheet.Show(m_wnd, font, SampleText);
 }
 
 // ---------------------------------------------------------------------------------------------

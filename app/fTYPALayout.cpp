@@ -145,6 +145,7 @@ void TfrmTYPA::OnPaintToolbar(HWND toolbar)
 bool TfrmTYPA::PreTranslateMessage(MSG& msg)
 {
     if (!m_wnd) return false;
+    if (m_sheet.PreTranslateMessage(msg)) return true;
     if (msg.message == WM_MOUSEMOVE && msg.hwnd != m_lastHintWindow) {
         // The status bar follows the control under the pointer; where there is none, the window's
         // own hint (the selection summary) comes back.
@@ -162,6 +163,14 @@ bool TfrmTYPA::PreTranslateMessage(MSG& msg)
     if (focus && GetClassNameA(focus, cls, sizeof cls) && lstrcmpiA(cls, "Edit") == 0 &&
         (GetParent(focus) == m_groups.Handle() || GetParent(focus) == m_folders.Handle()))
         return false;
+    // Enter, and Alt+Enter, on a list's current row open the font's sheet.
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_RETURN)
+        for (TFontSide* side : {&m_available, &m_installed})
+            if (msg.hwnd == side->List().Handle()) {
+                const int caret = side->List().Caret();
+                if (caret >= 0 && side->List().Selected(caret)) OpenSheet(*side, caret);
+                return true;
+            }
     // The focused list's or tree's popup items take their keys before the main menu's.
     if (PopupShortcut(msg)) return true;
     if (m_accelerators && TranslateAcceleratorA(m_wnd, m_accelerators, &msg)) return true;

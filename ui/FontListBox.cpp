@@ -38,6 +38,12 @@ void TFontListBox::Remove(int row) { SendMessageA(m_list, LB_DELETESTRING, row, 
 
 void TFontListBox::ClearCurrent() { SendMessageA(m_list, LB_SETCARETINDEX, static_cast<WPARAM>(-1), 0); }
 
+int TFontListBox::Caret() const
+{
+    const LRESULT caret = SendMessageA(m_list, LB_GETCARETINDEX, 0, 0);
+    return caret == LB_ERR ? -1 : static_cast<int>(caret);
+}
+
 std::vector<TToShowItem*> TFontListBox::SelectedItems() const
 {
     std::vector<TToShowItem*> items;

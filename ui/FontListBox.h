@@ -41,6 +41,8 @@ public:
     void ClearCurrent() override;
 
     std::vector<TToShowItem*> SelectedItems() const;
+    // The current row (the one with the focus rectangle), or -1.
+    int Caret() const;
     // Every row selected (an empty list counts as all selected).
     bool AllSelected() const { return SelectedCount() >= Count(); }
     // Every row to `state`, last to first, without redrawing meanwhile; row 0 becomes the current

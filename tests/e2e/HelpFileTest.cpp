@@ -6,6 +6,7 @@
 #include "res/Resource.h"
 #include "ui/DlgOptions.h"
 #include "ui/DlgWarning.h"
+#include "ui/FontSheet.h"
 #include <doctest/doctest.h>
 
 #include <map>
@@ -18,9 +19,9 @@ namespace {
 
 constexpr int kHelpTextId = 0x701; // the viewer's rich-edit page
 
-// Help contexts of the dialogs: print, options, and the warning.
+// Help contexts of the dialogs: print, options, the warning, and of the font sheet.
 const int kDialogContexts[] = {1000, static_cast<int>(TdlgOptions::kHelpContext),
-                                static_cast<int>(TDlgWarning::kHelpContext)};
+                                static_cast<int>(TDlgWarning::kHelpContext), typa::TFontSheet::kHelpContext};
 
 // Title of the topic each context must open.
 const std::map<int, std::string> kTopicTitles = {
@@ -45,6 +46,7 @@ const std::map<int, std::string> kTopicTitles = {
     {1000, "Imprimer les polices"},
     {1010, "Options"},
     {1030, "Avertissement"},
+    {1050, "La fiche d'une police"},
 };
 
 // Every context number the program passes to WinHelpA.

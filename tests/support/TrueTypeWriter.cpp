@@ -281,31 +281,41 @@ Bytes DetailedFont()
         .Build();
 }
 
-Bytes Renamed(const Bytes& font, std::u16string_view family, std::u16string_view subfamily,
-              std::u16string_view fullName)
+Bytes WithTable(const Bytes& font, const std::string& tag, const Bytes& data)
 {
     auto get16 = [&](std::size_t at) { return static_cast<std::uint16_t>(font[at] << 8 | font[at + 1]); };
     auto get32 = [&](std::size_t at) { return static_cast<std::uint32_t>(get16(at)) << 16 | get16(at + 2); };
     if (font.size() < 12) return {};
     const std::size_t count = get16(4);
     if (font.size() < 12 + 16 * count) return {};
+    TrueTypeWriter writer;
+    writer.Version(get32(0));
+    bool replaced = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t entry = 12 + 16 * i;
+        std::string own(font.begin() + static_cast<std::ptrdiff_t>(entry), font.begin() + static_cast<std::ptrdiff_t>(entry + 4));
+        const std::uint32_t offset = get32(entry + 8), length = get32(entry + 12);
+        if (offset > font.size() || length > font.size() - offset) return {};
+        if (own == tag) {
+            writer.Add(own, data);
+            replaced = true;
+        } else {
+            writer.Add(own, Bytes(font.begin() + offset, font.begin() + offset + length));
+        }
+    }
+    if (!replaced) writer.Add(tag, data);
+    return writer.Build();
+}
 
+Bytes Renamed(const Bytes& font, std::u16string_view family, std::u16string_view subfamily,
+              std::u16string_view fullName, const std::vector<NameRecord>& more)
+{
     std::u16string postScript;
     for (char16_t c : fullName)
         if (c != u' ') postScript += c;
-    TrueTypeWriter writer;
-    writer.Version(get32(0));
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t entry = 12 + 16 * i;
-        std::string tag(font.begin() + static_cast<std::ptrdiff_t>(entry), font.begin() + static_cast<std::ptrdiff_t>(entry + 4));
-        const std::uint32_t offset = get32(entry + 8), length = get32(entry + 12);
-        if (offset > font.size() || length > font.size() - offset) return {};
-        if (tag == "name")
-            writer.Add(tag, NameTable({MsName(1, family), MsName(2, subfamily), MsName(4, fullName), MsName(6, postScript)}));
-        else
-            writer.Add(tag, Bytes(font.begin() + offset, font.begin() + offset + length));
-    }
-    return writer.Build();
+    std::vector<NameRecord> records{MsName(1, family), MsName(2, subfamily), MsName(4, fullName), MsName(6, postScript)};
+    records.insert(records.end(), more.begin(), more.end());
+    return WithTable(font, "name", NameTable(records));
 }
 
 } // namespace typa::test

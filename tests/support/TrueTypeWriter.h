@@ -126,9 +126,13 @@ Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std:
 Bytes DetailedFont();
 
 // A real font under other names: its tables as they are, but for a `name` table holding only the
-// family, subfamily, full and PostScript names on platform 3. Empty when `font` has no table
-// directory that fits inside it.
+// family, subfamily, full and PostScript names on platform 3 (and `more` records after them).
+// Empty when `font` has no table directory that fits inside it.
 Bytes Renamed(const Bytes& font, std::u16string_view family, std::u16string_view subfamily,
-              std::u16string_view fullName);
+              std::u16string_view fullName, const std::vector<NameRecord>& more = {});
+
+// A real font with one of its tables replaced by `data` (added when it has none); empty when
+// `font` has no table directory that fits inside it.
+Bytes WithTable(const Bytes& font, const std::string& tag, const Bytes& data);
 
 } // namespace typa::test
