@@ -124,8 +124,10 @@ void TDialog::AddControls(std::span<const DialogControl> table)
 
 HWND TDialog::AddControl(const DialogControl& c)
 {
-    return AddControlInPixels({c.id, c.cls, c.text, c.style, Scaled(c.x), Scaled(c.y), Scaled(c.w), Scaled(c.h),
-                               c.exStyle});
+    // An etched line is two pixels thick at any resolution.
+    const bool line = lstrcmpiA(c.cls, "STATIC") == 0 && (c.style & SS_TYPEMASK) == SS_ETCHEDHORZ;
+    return AddControlInPixels({c.id, c.cls, c.text, c.style, Scaled(c.x), Scaled(c.y), Scaled(c.w),
+                               line ? c.h : Scaled(c.h), c.exStyle});
 }
 
 HWND TDialog::AddControlInPixels(const DialogControl& c)

@@ -90,7 +90,8 @@ protected:
     bool Checked(int id) const noexcept;
     void Check(int id, bool on) const noexcept;
 
-    // The controls of a table, scaled from 96 dpi, in table order (which is the tab order).
+    // The controls of a table, scaled from 96 dpi (but for the thickness of an etched line), in
+    // table order, which is the tab order.
     void AddControls(std::span<const DialogControl> table);
     HWND AddControl(const DialogControl& c);
     // One control placed in screen pixels.

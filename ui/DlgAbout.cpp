@@ -21,8 +21,7 @@ constexpr int kClientWidth = 438;
 constexpr int kClientHeight = 237;
 constexpr int kMargin = 8;
 
-// The version line is read once the controls are made; the bevel is a line of two pixels
-// whatever the resolution.
+// The version line is read once the controls are made.
 constexpr DialogControl kControls[] = {
     {TdlgAbout::kIdLogo, "STATIC", nullptr, SS_OWNERDRAW, kMargin, kMargin, kClientWidth - 2 * kMargin, 132},
     {TdlgAbout::kIdTitle, "STATIC", "Typarium pour Windows", SS_CENTER | SS_NOPREFIX, 0, 150, kClientWidth, 16},
@@ -74,8 +73,6 @@ bool TdlgAbout::OnInit()
     AddControls(kControls);
     m_versionLine = AboutVersionLine(sys::ModuleFileName());
     SetDlgItemTextA(dlg, kIdVersion, m_versionLine.c_str());
-    SetWindowPos(Item(kIdBevel), nullptr, 0, 0, Scaled(kClientWidth - 2 * kMargin), 2,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     SizeDialogToClient(dlg, Scaled(kClientWidth), Scaled(kClientHeight));
     FocusDefault(IDOK);
