@@ -8,6 +8,7 @@
 #include "ui/DialogTemplate.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace typa {
@@ -19,6 +20,14 @@ HINSTANCE ProgramInstance() noexcept
 }
 
 } // namespace
+
+std::optional<MsgResult> AnswerWithoutDialog(RecordedBox box, MsgResult accept, MsgResult refuse)
+{
+    if (ScriptedBoxes* script = ScriptedBoxes::Current())
+        return script->Take(std::move(box)) == accept ? accept : refuse;
+    if (App().sessionEnding) return refuse;
+    return std::nullopt;
+}
 
 TDialog::~TDialog()
 {

@@ -10,10 +10,18 @@
 // same records in screen pixels.
 #include <windows.h>
 
+#include <optional>
 #include <span>
 #include <string>
 
+#include "app/ErrorBox.h"
+
 namespace typa {
+
+// What a dialog answers without showing itself: under ScriptedBoxes, the script's answer to
+// `box` (which it records), read as `accept` when it is `accept` and as `refuse` otherwise; once
+// the session ends, `refuse`, as nobody is there to answer. Nothing when the dialog is to show.
+std::optional<MsgResult> AnswerWithoutDialog(RecordedBox box, MsgResult accept, MsgResult refuse);
 
 // One control: its id, window class, text and style, and its place in the client area. A
 // control without text (null: a picture, a bar, a line) keeps its own font; the others take the

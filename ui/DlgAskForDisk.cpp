@@ -102,12 +102,10 @@ void DrawFloppyDrive(HDC dc, const RECT& r)
 
 MsgResult TDlgAskForDisk::Execute(const std::string& text)
 {
-    if (ScriptedBoxes* script = ScriptedBoxes::Current()) {
-        MsgResult r = script->Take({text, MsgKind::Confirmation, MsgButton::OK | MsgButton::Cancel,
-                                    kCaption, GetCursor(), false});
-        return r == MsgResult::OK ? MsgResult::OK : MsgResult::Cancel;
-    }
-    if (App().sessionEnding) return MsgResult::Cancel;
+    if (auto answer = AnswerWithoutDialog({text, MsgKind::Confirmation, MsgButton::OK | MsgButton::Cancel, kCaption,
+                                           GetCursor(), false},
+                                          MsgResult::OK, MsgResult::Cancel))
+        return *answer;
 
     m_text = text;
     // A fixed frame without title-bar buttons, above every other window.

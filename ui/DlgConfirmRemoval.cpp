@@ -5,7 +5,6 @@
 #include "app/Application.h"
 #include "app/Messages.h"
 #include "app/Scale.h"
-#include "ui/DialogTemplate.h"
 
 #include <algorithm>
 #include <functional>
@@ -100,24 +99,16 @@ MsgResult TDlgConfirmRemoval::Execute(HWND owner, Mode mode, int count, int coun
 {
     m_mode = mode;
     m_text = TextFor(mode, count, count2, group);
-    if (ScriptedBoxes* script = ScriptedBoxes::Current()) {
-        MsgResult r = script->Take({m_text, MsgKind::Confirmation, MsgButton::Yes | MsgButton::No,
-                                    LoadMessage(5011), GetCursor(), false});
-        return r == MsgResult::Yes ? MsgResult::Yes : MsgResult::No;
-    }
-    if (App().sessionEnding) return MsgResult::No; // nothing is removed while the session ends
+    // Nothing is removed while the session ends.
+    if (auto answer = AnswerWithoutDialog({m_text, MsgKind::Confirmation, MsgButton::Yes | MsgButton::No,
+                                           LoadMessage(5011), GetCursor(), false},
+                                          MsgResult::Yes, MsgResult::No))
+        return *answer;
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_ARROW));
-    const INT_PTR r = RunModal(owner, {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                                       WS_EX_DLGMODALFRAME | WS_EX_TOPMOST});
+    const MsgResult r = Ask(owner, {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                                    WS_EX_DLGMODALFRAME | WS_EX_TOPMOST});
     SetCursor(previous);
-    return r == IDYES ? MsgResult::Yes : MsgResult::No;
-}
-
-bool TDlgConfirmRemoval::OnCommand(int id, int code)
-{
-    if (code != BN_CLICKED || (id != IDYES && id != IDNO)) return false;
-    End(id);
-    return true;
+    return r;
 }
 
 bool TDlgConfirmRemoval::OnInit()
@@ -128,7 +119,7 @@ bool TDlgConfirmRemoval::OnInit()
     if (!m_deleteIcon) m_deleteIcon.Reset(DrawIcon32(DrawDelete));
     if (!m_binIcon) m_binIcon.Reset(DrawIcon32(DrawBin));
 
-    const int margin = Scaled(12);
+    const int margin = Margin();
     const int iconSize = GetSystemMetrics(SM_CXICON);
     const int labelLeft = margin + iconSize + Scaled(12);
     const int labelWidth = Scaled(315);
@@ -149,17 +140,11 @@ bool TDlgConfirmRemoval::OnInit()
     AddControlInPixels({kIdText, "STATIC", m_text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, labelLeft, margin,
                         labelWidth, labelHeight});
 
-    const int clientWidth = labelLeft + labelWidth + margin;
-    const int buttonTop = margin + std::max(iconSize, labelHeight) + margin;
-    const int buttonHeight = Scaled(25);
     static constexpr DialogButton kButtons[] = {
         {IDYES, "&Oui", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON},
         {IDNO, "&Non", WS_TABSTOP | BS_PUSHBUTTON},
     };
-    AddButtonRow(kButtons, clientWidth, buttonTop, Scaled(75), buttonHeight, Scaled(8));
-
-    PlaceTopmostDialog(Handle(), clientWidth, buttonTop + buttonHeight + margin);
-    FocusDefault(IDYES);
+    AddButtonsBelow(kButtons, IDYES, labelLeft + labelWidth + margin, std::max(iconSize, labelHeight));
     return false; // the focus is set
 }
 

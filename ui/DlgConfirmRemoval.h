@@ -9,11 +9,11 @@
 
 #include "app/ErrorBox.h"
 #include "platform/Handles.h"
-#include "ui/Dialog.h"
+#include "ui/QuestionDialog.h"
 
 namespace typa {
 
-class TDlgConfirmRemoval : public TDialog {
+class TDlgConfirmRemoval : public TQuestionDialog {
 public:
     enum Mode { RemoveFonts = 0, DeleteGroup = 1, StandardFonts = 2 };
 
@@ -38,9 +38,6 @@ public:
 
 private:
     bool OnInit() override; // FormCreate
-    void OnOK() override {} // no OK button: Yes or No
-    void OnCancel() override { End(IDNO); }
-    bool OnCommand(int id, int code) override;
 
     Mode m_mode = RemoveFonts;
     std::string m_text;

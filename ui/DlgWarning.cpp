@@ -3,7 +3,6 @@
 
 #include "app/Application.h"
 #include "app/Scale.h"
-#include "ui/DialogTemplate.h"
 
 #include <algorithm>
 
@@ -17,26 +16,17 @@ constexpr int kIdLabel = 101;
 
 MsgResult TDlgWarning::Execute(HWND owner, const std::string& caption, const std::string& text)
 {
-    if (ScriptedBoxes* script = ScriptedBoxes::Current()) {
-        MsgResult r = script->Take({text, MsgKind::Confirmation, MsgButton::Yes | MsgButton::No,
-                                    caption, GetCursor(), true});
-        return r == MsgResult::Yes ? MsgResult::Yes : MsgResult::No;
-    }
-    if (App().sessionEnding) return MsgResult::No;
+    if (auto answer = AnswerWithoutDialog({text, MsgKind::Confirmation, MsgButton::Yes | MsgButton::No, caption,
+                                           GetCursor(), true},
+                                          MsgResult::Yes, MsgResult::No))
+        return *answer;
 
     m_caption = caption;
     m_text = text;
     // No title-bar buttons: no system menu.
-    const INT_PTR r = RunModal(owner, {WS_POPUP | WS_CAPTION | DS_MODALFRAME, WS_EX_DLGMODALFRAME | WS_EX_TOPMOST});
+    const MsgResult r = Ask(owner, {WS_POPUP | WS_CAPTION | DS_MODALFRAME, WS_EX_DLGMODALFRAME | WS_EX_TOPMOST});
     m_labelFont.Reset();
-    return r == IDYES ? MsgResult::Yes : MsgResult::No;
-}
-
-bool TDlgWarning::OnCommand(int id, int code)
-{
-    if (code != BN_CLICKED || (id != IDYES && id != IDNO)) return false;
-    End(id);
-    return true;
+    return r;
 }
 
 bool TDlgWarning::OnInit()
@@ -53,7 +43,7 @@ bool TDlgWarning::OnInit()
     lf.lfWeight = FW_NORMAL;
     m_labelFont.Reset(CreateFontIndirectA(&lf));
 
-    const int margin = Scaled(12);
+    const int margin = Margin();
     const int iconSize = GetSystemMetrics(SM_CXICON);
     const int labelLeft = Scaled(56);
     const int labelWidth = Scaled(345);
@@ -68,18 +58,12 @@ bool TDlgWarning::OnInit()
                                      labelLeft, margin, labelWidth, labelHeight});
     if (label) SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), FALSE);
 
-    const int clientWidth = labelLeft + labelWidth + margin;
-    const int buttonTop = margin + std::max(iconSize, labelHeight) + margin;
-    const int buttonHeight = Scaled(25);
     static constexpr DialogButton kButtons[] = {
         {IDYES, "&Ja", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON},
         {IDNO, "&Nein", WS_TABSTOP | BS_DEFPUSHBUTTON},
         {IDHELP, "Hilfe", WS_TABSTOP | BS_PUSHBUTTON},
     };
-    AddButtonRow(kButtons, clientWidth, buttonTop, Scaled(75), buttonHeight, Scaled(8));
-
-    PlaceTopmostDialog(Handle(), clientWidth, buttonTop + buttonHeight + margin);
-    FocusDefault(IDNO);
+    AddButtonsBelow(kButtons, IDNO, labelLeft + labelWidth + margin, std::max(iconSize, labelHeight));
     return false; // the focus is set
 }
 

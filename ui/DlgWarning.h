@@ -8,16 +8,16 @@
 
 #include "app/ErrorBox.h"
 #include "platform/Handles.h"
-#include "ui/Dialog.h"
+#include "ui/QuestionDialog.h"
 
 namespace typa {
 
-class TDlgWarning : public TDialog {
+class TDlgWarning : public TQuestionDialog {
 public:
     // Help topic of the dialog, opened by "Hilfe" and F1.
     static constexpr DWORD kHelpContext = 1030;
 
-    TDlgWarning() : TDialog(kHelpContext) {}
+    TDlgWarning() : TQuestionDialog(kHelpContext) {}
 
     // Shows the dialog over `owner` (may be null) until the user answers; Yes for "&Ja", No for
     // "&Nein", Escape or Enter on the default button. Under ScriptedBoxes the script answers.
@@ -25,9 +25,6 @@ public:
 
 private:
     bool OnInit() override;
-    void OnOK() override {} // no OK button: Yes or No
-    void OnCancel() override { End(IDNO); }
-    bool OnCommand(int id, int code) override;
 
     std::string m_caption;
     std::string m_text;
