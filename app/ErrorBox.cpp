@@ -206,8 +206,7 @@ void TMessageBox::LayOut()
         row.push_back({b.id, b.caption, style});
         buttonWidth = std::max(buttonWidth, TextWidth(dc.Get(), b.caption) + 2 * m.buttonPadding);
     }
-    const int buttonCount = static_cast<int>(row.size());
-    const int buttonsWidth = buttonCount * buttonWidth + (buttonCount - 1) * m.gap;
+    const int buttonsWidth = ButtonRowWidth(row.size(), buttonWidth, m.gap);
 
     const int textLeft = m.margin + iconSize + m.iconGap;
     const int contentHeight = std::max(iconSize, textHeight);
@@ -221,7 +220,7 @@ void TMessageBox::LayOut()
     const int textTop = m.margin + (contentHeight - textHeight) / 2;
     AddControlInPixels({kIdText, "STATIC", m_text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, textLeft,
                         textTop, textWidth, textHeight});
-    AddButtonRow(row, clientWidth, buttonTop, buttonWidth, m.buttonHeight, m.gap);
+    AddButtonRow(row, (clientWidth - buttonsWidth) / 2, buttonTop, buttonWidth, m.buttonHeight, m.gap);
 
     SizeDialogToClient(dlg, clientWidth, clientHeight);
 

@@ -145,11 +145,10 @@ HWND TDialog::AddControlInPixels(const DialogControl& c)
                             c.exStyle);
 }
 
-HWND TDialog::AddButtonRow(std::span<const DialogButton> buttons, int clientWidth, int top, int width,
-                           int height, int gap)
+HWND TDialog::AddButtonRow(std::span<const DialogButton> buttons, int left, int top, int width, int height,
+                           int gap)
 {
-    const int count = static_cast<int>(buttons.size());
-    int x = (clientWidth - (count * width + (count - 1) * gap)) / 2;
+    int x = left;
     HWND first = nullptr;
     for (const DialogButton& b : buttons) {
         HWND button = AddControlInPixels({b.id, "BUTTON", b.caption, b.style, x, top, width, height});
@@ -157,6 +156,12 @@ HWND TDialog::AddButtonRow(std::span<const DialogButton> buttons, int clientWidt
         x += width + gap;
     }
     return first;
+}
+
+int TDialog::ButtonRowWidth(std::size_t count, int width, int gap) noexcept
+{
+    const int n = static_cast<int>(count);
+    return n * width + (n - 1) * gap;
 }
 
 int TDialog::WrappedTextHeight(const std::string& text, HFONT font, int width, UINT flags, int minHeight) const

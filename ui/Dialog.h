@@ -6,8 +6,9 @@
 // with its object at the latest.
 //
 // Controls are laid out from tables of DialogControl records in pixels at 96 dpi, scaled to the
-// screen as they are made. The boxes whose size follows their text measure it and place the
-// same records in screen pixels.
+// screen as they are made. A row of push buttons centred in the dialog or aligned on another
+// control is placed from the scaled sizes (AddButtonRow), and the boxes whose size follows their
+// text measure it and place the same records in screen pixels.
 #include <windows.h>
 
 #include <optional>
@@ -104,10 +105,12 @@ protected:
     HWND AddControl(const DialogControl& c);
     // One control placed in screen pixels.
     HWND AddControlInPixels(const DialogControl& c);
-    // Push buttons `width` × `height` pixels, `gap` apart, left to right, centred in a client
-    // area `clientWidth` wide, their tops at `top`. Returns the first.
-    HWND AddButtonRow(std::span<const DialogButton> buttons, int clientWidth, int top, int width,
-                      int height, int gap);
+    // Push buttons `width` × `height` pixels, `gap` apart, left to right from `left`, their tops
+    // at `top`: placed from the scaled sizes, so that a row centred or aligned on another control
+    // stays so at every resolution. Returns the first.
+    HWND AddButtonRow(std::span<const DialogButton> buttons, int left, int top, int width, int height,
+                      int gap);
+    static int ButtonRowWidth(std::size_t count, int width, int gap) noexcept;
     // The height in pixels of `text` wrapped at `width` in `font` (DrawText `flags`), at least
     // `minHeight` and at most two thirds of the screen, so that the buttons below stay in reach.
     int WrappedTextHeight(const std::string& text, HFONT font, int width, UINT flags,

@@ -2,7 +2,6 @@
 // the kept window, so that there is never a second one.
 #include "ui/DlgAbout.h"
 
-#include "app/Application.h"
 #include "app/Messages.h"
 #include "app/Scale.h"
 #include "platform/FileInfo.h"
@@ -27,8 +26,8 @@ constexpr DialogControl kControls[] = {
     {TdlgAbout::kIdTitle, "STATIC", "Typarium pour Windows", SS_CENTER | SS_NOPREFIX, 0, 150, kClientWidth, 16},
     {TdlgAbout::kIdVersion, "STATIC", "", SS_CENTER | SS_NOPREFIX, 0, 170, kClientWidth, 16},
     {TdlgAbout::kIdBevel, "STATIC", nullptr, SS_ETCHEDHORZ, kMargin, 194, kClientWidth - 2 * kMargin, 2},
-    {IDOK, "BUTTON", "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, (kClientWidth - 75) / 2, 204, 75, 25},
 };
+constexpr DialogButton kButtons[] = {{IDOK, "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON}};
 
 } // namespace
 
@@ -73,8 +72,10 @@ bool TdlgAbout::OnInit()
     AddControls(kControls);
     m_versionLine = AboutVersionLine(sys::ModuleFileName());
     SetDlgItemTextA(dlg, kIdVersion, m_versionLine.c_str());
+    const int clientWidth = Scaled(kClientWidth), buttonWidth = Scaled(75);
+    AddButtonRow(kButtons, (clientWidth - buttonWidth) / 2, Scaled(204), buttonWidth, Scaled(25), 0);
 
-    SizeDialogToClient(dlg, Scaled(kClientWidth), Scaled(kClientHeight));
+    SizeDialogToClient(dlg, clientWidth, Scaled(kClientHeight));
     FocusDefault(IDOK);
     return false; // the focus is set
 }

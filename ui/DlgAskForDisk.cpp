@@ -24,10 +24,11 @@ constexpr DialogControl kControls[] = {
     {TDlgAskForDisk::kIdCD, "STATIC", nullptr, SS_OWNERDRAW, 20, 21, kPicture, kPicture},
     {TDlgAskForDisk::kIdDisk, "STATIC", nullptr, SS_OWNERDRAW, 20, 60, kPicture, kPicture},
     {TDlgAskForDisk::kIdLabel, "STATIC", "", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, kLabelLeft, 21, kLabelWidth, 68},
-    {IDOK, "BUTTON", "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
-     kLabelLeft + kLabelWidth - 2 * kButtonWidth - 8, kButtonTop, kButtonWidth, kButtonHeight},
-    {IDCANCEL, "BUTTON", "Annuler", WS_TABSTOP | BS_PUSHBUTTON, kLabelLeft + kLabelWidth - kButtonWidth, kButtonTop,
-     kButtonWidth, kButtonHeight},
+};
+// Below the label, flush with its right edge.
+constexpr DialogButton kButtons[] = {
+    {IDOK, "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON},
+    {IDCANCEL, "Annuler", WS_TABSTOP | BS_PUSHBUTTON},
 };
 
 // Drawing on a 32-unit grid laid over the picture's rectangle, whatever its scaled size.
@@ -129,6 +130,9 @@ bool TDlgAskForDisk::OnInit()
     SetWindowTextA(Handle(), kCaption);
     AddControls(kControls);
     SetDlgItemTextA(Handle(), kIdLabel, m_text.c_str());
+    const int right = Scaled(kLabelLeft) + Scaled(kLabelWidth), buttonWidth = Scaled(kButtonWidth), gap = Scaled(8);
+    AddButtonRow(kButtons, right - ButtonRowWidth(2, buttonWidth, gap), Scaled(kButtonTop), buttonWidth,
+                 Scaled(kButtonHeight), gap);
     PlaceTopmostDialog(Handle(), Scaled(kClientWidth), Scaled(kClientHeight));
     FocusDefault(IDOK);
     return false; // the focus is set

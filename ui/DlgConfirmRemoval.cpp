@@ -2,7 +2,6 @@
 // sheet struck through in red for deleting, a bin for the Recycle Bin.
 #include "ui/DlgConfirmRemoval.h"
 
-#include "app/Application.h"
 #include "app/Messages.h"
 #include "app/Scale.h"
 

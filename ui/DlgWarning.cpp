@@ -1,7 +1,6 @@
 // The warning dialog, laid out in code at creation.
 #include "ui/DlgWarning.h"
 
-#include "app/Application.h"
 #include "app/Scale.h"
 
 #include <algorithm>

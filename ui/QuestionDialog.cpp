@@ -18,8 +18,9 @@ void TQuestionDialog::AddButtonsBelow(std::span<const DialogButton> buttons, int
 {
     const int margin = Margin();
     const int buttonTop = margin + contentHeight + margin;
-    const int buttonHeight = Scaled(25);
-    AddButtonRow(buttons, clientWidth, buttonTop, Scaled(75), buttonHeight, Scaled(8));
+    const int buttonWidth = Scaled(75), buttonHeight = Scaled(25), gap = Scaled(8);
+    AddButtonRow(buttons, (clientWidth - ButtonRowWidth(buttons.size(), buttonWidth, gap)) / 2, buttonTop, buttonWidth,
+                 buttonHeight, gap);
     PlaceTopmostDialog(Handle(), clientWidth, buttonTop + buttonHeight + margin);
     FocusDefault(defaultId);
 }

@@ -21,6 +21,8 @@ constexpr int kIdThrow = 200;
 constexpr int kIdCount = 201;
 constexpr int kIdLabel = 202;
 constexpr int kIdPicture = 203;
+constexpr int kIdRowFirst = 210;
+constexpr int kIdRowSecond = 211;
 
 constexpr DialogControl kControls[] = {
     {kIdLabel, "STATIC", "Texte", SS_LEFT, 10, 12, 150, 13},
@@ -50,6 +52,9 @@ private:
         handleAtInit = Handle();
         SetWindowTextA(Handle(), "Essai");
         AddControls(kControls);
+        // A row of two centred in 300 pixels, 100 from the top.
+        static constexpr DialogButton kRow[] = {{kIdRowFirst, "Un", WS_TABSTOP}, {kIdRowSecond, "Deux", WS_TABSTOP}};
+        AddButtonRow(kRow, (300 - ButtonRowWidth(2, 80, 6)) / 2, 100, 80, 24, 6);
         return true;
     }
     bool OnCommand(int id, int code) override
@@ -158,6 +163,16 @@ TEST_SUITE("dialog base")
         CHECK(SendDlgItemMessageA(dlg, kIdLabel, WM_GETFONT, 0, 0) == dialogFont);
         CHECK(SendDlgItemMessageA(dlg, IDOK, WM_GETFONT, 0, 0) == dialogFont);
         CHECK(SendDlgItemMessageA(dlg, kIdPicture, WM_GETFONT, 0, 0) == 0);
+
+        // The row in screen pixels: left to right, the gap between, centred.
+        const RECT one = ChildRect(dlg, kIdRowFirst), two = ChildRect(dlg, kIdRowSecond);
+        CHECK(one.left == (300 - 166) / 2);
+        CHECK(one.right - one.left == 80);
+        CHECK(one.bottom - one.top == 24);
+        CHECK(two.left == one.right + 6);
+        CHECK(two.top == 100);
+        CHECK(one.top == 100);
+        CHECK(SendDlgItemMessageA(dlg, kIdRowSecond, WM_GETFONT, 0, 0) == dialogFont);
 
         // Table order is the tab order.
         HWND first = GetNextDlgTabItem(dlg, nullptr, FALSE);
