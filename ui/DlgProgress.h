@@ -40,7 +40,8 @@ public:
     TDlgProgress(const TDlgProgress&) = delete;
     TDlgProgress& operator=(const TDlgProgress&) = delete;
 
-    // Handle(): null once the dialog is gone (after ProgressClose, or when creation failed).
+    // Handle() is null once the dialog is gone (after ProgressClose, or when creation failed).
+    using TDialog::Handle;
 
     // Hides Cancel for good: ProgressOpen then leaves the cursor alone and ProgressStep runs no
     // messages, so the run cannot be cancelled. Call it before ProgressOpen.
