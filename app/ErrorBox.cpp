@@ -5,13 +5,17 @@
 #include "app/Errors.h"
 #include "app/Messages.h"
 #include "platform/Handles.h"
+#include "ui/Dialog.h"
+#include "ui/DialogTemplate.h"
 #include "ui/DlgProgress.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <typeinfo>
+#include <vector>
 
 namespace typa {
 namespace {
@@ -86,13 +90,6 @@ private:
     HCURSOR m_previous;
 };
 
-// State of one real box for the time of its dialog procedure.
-struct BoxState {
-    const std::string& text;
-    MsgKind kind;
-    unsigned buttons;
-};
-
 // Pixel sizes of the box, derived from the dialog font through dialog units so that they follow
 // the screen's resolution.
 struct BoxMetrics {
@@ -116,10 +113,64 @@ int TextWidth(HDC dc, const char* text)
     return static_cast<int>(r.right - r.left);
 }
 
-void LayOutBox(HWND dlg, const BoxState& st)
+// One real box, for the time of its modal run. Its size follows its text and its buttons.
+class TMessageBox : public TDialog {
+public:
+    TMessageBox(const std::string& text, MsgKind kind, unsigned buttons)
+        : m_text(text), m_kind(kind), m_buttons(buttons)
+    {
+    }
+
+    // The answer; none when no box could be made (no desktop).
+    std::optional<MsgResult> Execute(HWND owner)
+    {
+        const INT_PTR r =
+            RunModal(owner, {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME});
+        if (r < kResultBase || r > kResultBase + static_cast<INT_PTR>(MsgResult::All)) return std::nullopt;
+        return static_cast<MsgResult>(r - kResultBase);
+    }
+
+private:
+    bool OnInit() override
+    {
+        LayOut();
+        return false; // the focus is set
+    }
+    void OnOK() override { Answer(IDOK); }
+    void OnCancel() override { Answer(IDCANCEL); }
+    bool OnCommand(int id, int code) override
+    {
+        if (code == BN_CLICKED) Answer(id);
+        return code == BN_CLICKED;
+    }
+    // Reporting would open another box, which could fail the same way. A box that could not be
+    // laid out still answers through its buttons or Escape.
+    void OnException() noexcept override {}
+
+    void Answer(int id)
+    {
+        for (const ButtonDef& b : kButtons) {
+            if (b.id == id && (m_buttons & b.flag)) {
+                End(kResultBase + static_cast<INT_PTR>(b.result));
+                return;
+            }
+        }
+        MsgResult escape;
+        if (id == IDCANCEL && EscapeResult(m_buttons, escape)) End(kResultBase + static_cast<INT_PTR>(escape));
+    }
+
+    void LayOut();
+
+    const std::string& m_text;
+    MsgKind m_kind;
+    unsigned m_buttons;
+};
+
+void TMessageBox::LayOut()
 {
-    SetWindowTextA(dlg, KindTitle(st.kind));
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
+    HWND dlg = Handle();
+    SetWindowTextA(dlg, KindTitle(m_kind));
+    HFONT font = Font();
     const BoxMetrics m = MeasureBox(dlg);
 
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -139,22 +190,23 @@ void LayOutBox(HWND dlg, const BoxState& st)
     const int maxTextWidth =
         std::max(100, std::min(static_cast<int>(tm.tmAveCharWidth) * 60, workWidth * 5 / 8));
     RECT textRect{0, 0, maxTextWidth, 0};
-    DrawTextA(dc.Get(), st.text.c_str(), -1, &textRect, DT_CALCRECT | textFlags);
+    DrawTextA(dc.Get(), m_text.c_str(), -1, &textRect, DT_CALCRECT | textFlags);
     const int textWidth = std::min(static_cast<int>(textRect.right - textRect.left), maxTextWidth);
     // A text taller than the screen is cut rather than pushing the buttons off it.
     const int lineHeight = static_cast<int>(tm.tmHeight);
     const int textHeight = std::clamp(static_cast<int>(textRect.bottom - textRect.top), lineHeight,
                                       std::max(lineHeight, workHeight * 3 / 4));
 
-    // Buttons: at least the standard width, wider for a longer caption.
+    // Buttons: at least the standard width, wider for a longer caption. The first is the default.
     int buttonWidth = m.buttonWidth;
-    int buttonCount = 0;
+    std::vector<DialogButton> row;
     for (const ButtonDef& b : kButtons) {
-        if (!(st.buttons & b.flag)) continue;
-        ++buttonCount;
+        if (!(m_buttons & b.flag)) continue;
+        const DWORD style = WS_TABSTOP | (row.empty() ? BS_DEFPUSHBUTTON | WS_GROUP : BS_PUSHBUTTON);
+        row.push_back({b.id, b.caption, style});
         buttonWidth = std::max(buttonWidth, TextWidth(dc.Get(), b.caption) + 2 * m.buttonPadding);
     }
-    const int buttonsWidth = buttonCount * buttonWidth + (buttonCount - 1) * m.gap;
+    const int buttonsWidth = ButtonRowWidth(row.size(), buttonWidth, m.gap);
 
     const int textLeft = m.margin + iconSize + m.iconGap;
     const int contentHeight = std::max(iconSize, textHeight);
@@ -162,107 +214,25 @@ void LayOutBox(HWND dlg, const BoxState& st)
     const int buttonTop = m.margin + contentHeight + m.margin;
     const int clientHeight = buttonTop + m.buttonHeight + m.margin;
 
-    AddDialogControl(dlg, "STATIC", nullptr, SS_ICON, kIdIcon, m.margin, m.margin, iconSize,
-                     iconSize, nullptr);
-    HICON icon = LoadIcon(nullptr, st.kind == MsgKind::Confirmation ? IDI_QUESTION : IDI_HAND);
+    AddControlInPixels({kIdIcon, "STATIC", nullptr, SS_ICON, m.margin, m.margin, iconSize, iconSize});
+    HICON icon = LoadIcon(nullptr, m_kind == MsgKind::Confirmation ? IDI_QUESTION : IDI_HAND);
     SendDlgItemMessageA(dlg, kIdIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     const int textTop = m.margin + (contentHeight - textHeight) / 2;
-    AddDialogControl(dlg, "STATIC", st.text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
-                     kIdText, textLeft, textTop, textWidth, textHeight, font);
-
-    int x = (clientWidth - buttonsWidth) / 2;
-    HWND first = nullptr;
-    int firstId = 0;
-    for (const ButtonDef& b : kButtons) {
-        if (!(st.buttons & b.flag)) continue;
-        DWORD style = WS_TABSTOP | (first ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON | WS_GROUP);
-        HWND button = AddDialogControl(dlg, "BUTTON", b.caption, style, b.id, x, buttonTop,
-                                       buttonWidth, m.buttonHeight, font);
-        if (!first) {
-            first = button;
-            firstId = b.id;
-        }
-        x += buttonWidth + m.gap;
-    }
+    AddControlInPixels({kIdText, "STATIC", m_text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, textLeft,
+                        textTop, textWidth, textHeight});
+    AddButtonRow(row, (clientWidth - buttonsWidth) / 2, buttonTop, buttonWidth, m.buttonHeight, m.gap);
 
     SizeDialogToClient(dlg, clientWidth, clientHeight);
 
     MsgResult unused;
-    if (!EscapeResult(st.buttons, unused))
+    if (!EscapeResult(m_buttons, unused))
         EnableMenuItem(GetSystemMenu(dlg, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
 
-    if (first) {
-        SendMessageA(dlg, DM_SETDEFID, static_cast<WPARAM>(firstId), 0);
-        SetFocus(first);
-    }
+    if (!row.empty()) FocusDefault(row.front().id);
     SetForegroundWindow(dlg);
 }
 
-INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept
-{
-    try {
-        switch (msg) {
-        case WM_INITDIALOG: {
-            auto* st = reinterpret_cast<BoxState*>(lp);
-            SetWindowLongPtrA(dlg, DWLP_USER, lp);
-            LayOutBox(dlg, *st);
-            return FALSE; // the focus is set
-        }
-        case WM_COMMAND: {
-            auto* st = reinterpret_cast<BoxState*>(GetWindowLongPtrA(dlg, DWLP_USER));
-            if (!st || HIWORD(wp) != BN_CLICKED) return FALSE;
-            const int id = LOWORD(wp);
-            for (const ButtonDef& b : kButtons) {
-                if (b.id == id && (st->buttons & b.flag)) {
-                    EndDialog(dlg, kResultBase + static_cast<INT_PTR>(b.result));
-                    return TRUE;
-                }
-            }
-            MsgResult escape;
-            if (id == IDCANCEL && EscapeResult(st->buttons, escape))
-                EndDialog(dlg, kResultBase + static_cast<INT_PTR>(escape));
-            return TRUE;
-        }
-        }
-    } catch (...) {
-        // Nothing may unwind into the dialog manager; a box that could not be laid out still
-        // answers through its buttons or Escape.
-    }
-    return FALSE;
-}
-
 } // namespace
-
-std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, const char* face, WORD points)
-{
-    std::vector<WORD> t;
-    auto dword = [&t](DWORD v) {
-        t.push_back(LOWORD(v));
-        t.push_back(HIWORD(v));
-    };
-    dword(style | DS_SETFONT);
-    dword(exStyle);
-    t.push_back(0); // no controls
-    for (int i = 0; i < 4; ++i) t.push_back(0); // x, y, cx, cy: laid out at WM_INITDIALOG
-    t.push_back(0); // no menu
-    t.push_back(0); // the standard dialog class
-    t.push_back(0); // empty caption
-    t.push_back(points);
-    for (const char* p = face; *p; ++p) t.push_back(static_cast<WORD>(static_cast<unsigned char>(*p)));
-    t.push_back(0);
-    return t;
-}
-
-HWND AddDialogControl(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y,
-                      int w, int h, HFONT font)
-{
-    HWND wnd = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dlg, GWLP_HINSTANCE)),
-                               nullptr);
-    if (wnd && font) SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return wnd;
-}
 
 ScriptedBoxes::ScriptedBoxes() : m_previous(g_script) { g_script = this; }
 
@@ -304,18 +274,10 @@ MsgResult ShowMessageBox(const std::string& text, MsgKind kind, unsigned buttons
     HWND owner = GetActiveWindow();
     if (!owner && App().mainWindow && IsWindowVisible(App().mainWindow)) owner = App().mainWindow;
 
-    BoxState state{text, kind, buttons};
-    const std::vector<WORD> tmpl =
-        EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME);
-    HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);
-    INT_PTR r = DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()),
-                                        owner, BoxProc, reinterpret_cast<LPARAM>(&state));
-    if (r < kResultBase || r > kResultBase + static_cast<INT_PTR>(MsgResult::All)) {
-        // No box could be made (no desktop): answer as Escape would, the safe way out.
-        MsgResult escape;
-        return EscapeResult(buttons, escape) ? escape : FirstButton(buttons);
-    }
-    return static_cast<MsgResult>(r - kResultBase);
+    if (std::optional<MsgResult> answer = TMessageBox(text, kind, buttons).Execute(owner)) return *answer;
+    // No box could be made (no desktop): answer as Escape would, the safe way out.
+    MsgResult escape;
+    return EscapeResult(buttons, escape) ? escape : FirstButton(buttons);
 }
 
 void ShowError(int code, const std::string& text)
@@ -395,23 +357,5 @@ void CentreOnWindow(HWND dialog, HWND over)
 }
 
 void CentreOnMainWindow(HWND dialog) { CentreOnWindow(dialog, App().mainWindow); }
-
-void SizeDialogToClient(HWND dlg, int clientWidth, int clientHeight, HWND insertAfter)
-{
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dlg, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dlg, GWL_EXSTYLE)));
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    SetWindowPos(dlg, insertAfter, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2), w, h,
-                 SWP_NOACTIVATE | (insertAfter ? 0 : SWP_NOZORDER));
-}
-
-void PlaceTopmostDialog(HWND dlg, int clientWidth, int clientHeight)
-{
-    // Centred on the screen first, for a run that has no main window (yet).
-    SizeDialogToClient(dlg, clientWidth, clientHeight, HWND_TOPMOST);
-    CentreOnMainWindow(dlg);
-}
 
 } // namespace typa

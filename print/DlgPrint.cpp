@@ -5,6 +5,7 @@
 #include "app/ErrorBox.h"
 #include "app/Scale.h"
 #include "app/Settings.h"
+#include "ui/DialogTemplate.h"
 
 #include <algorithm>
 
@@ -15,19 +16,11 @@ constexpr int kIdGroupPrinter = 150, kIdGroupOrientation = 151, kIdGroupFonts = 
               kIdGroupAdditional = 154, kIdLabelName = 160, kIdLabelWhere = 161, kIdLabelSize = 162,
               kIdLabelSource = 163;
 
-struct ControlDef {
-    int id;
-    const char* cls;
-    const char* text;
-    DWORD style;
-    int x, y, w, h; // at 96 pixels per inch, in the dialog's client area
-};
-
 // GroupBox1 " Imprimante " lies at 7, 7; gbOrientation at 10, 152 inside it; gbPrintFonts at 8, 246;
 // GroupBox2 at 192, 246; rgAdditionalFont at 306, 246. Creation order is the tab order, and each
 // WS_GROUP starts a new set of radio buttons.
 constexpr int kComboList = 160; // room for the open list of a drop-down box
-const ControlDef kControls[] = {
+constexpr DialogControl kControls[] = {
     {kIdGroupPrinter, "BUTTON", " Imprimante ", BS_GROUPBOX | WS_GROUP, 7, 7, 443, 226},
     {kIdLabelName, "STATIC", "&Nom :", SS_LEFT, 7 + 11, 7 + 26, 85, 13},
     {TdlgPrint::kIdPrinters, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 7 + 104, 7 + 24, 327, 21 + kComboList},
@@ -74,69 +67,39 @@ public:
 } // namespace
 
 TdlgPrint::TdlgPrint(TPrinter& printer, const PrintDialogContext& context)
-    : m_printer(printer), m_context(context), PrintSet1(printer)
+    : TDialog(kHelpContext), m_printer(printer), m_context(context), PrintSet1(printer)
 {
 }
 
 bool TdlgPrint::Execute(HWND owner)
 {
     if (App().sessionEnding) return false;
-    const std::vector<WORD> tmpl =
-        EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME);
-    HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);
-    const INT_PTR r = DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), owner,
-                                              DialogProc, reinterpret_cast<LPARAM>(this));
-    m_dlg = nullptr;
-    return r == IDOK;
-}
-
-INT_PTR CALLBACK TdlgPrint::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept
-{
-    try {
-        if (msg == WM_INITDIALOG) {
-            SetWindowLongPtrA(dlg, DWLP_USER, lp);
-            reinterpret_cast<TdlgPrint*>(lp)->FormCreate(dlg);
-            return TRUE;
-        }
-        auto* self = reinterpret_cast<TdlgPrint*>(GetWindowLongPtrA(dlg, DWLP_USER));
-        if (!self) return FALSE;
-        switch (msg) {
-        case WM_COMMAND: return self->OnCommand(LOWORD(wp), HIWORD(wp));
-        case WM_DRAWITEM: self->DrawPageIcon(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
-        case WM_HELP: self->ShowHelp(); return TRUE; // F1 anywhere in the dialog
-        }
-    } catch (...) {
-        ShowCurrentException();
-    }
-    return FALSE;
+    return RunModal(owner, {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME}) == IDOK;
 }
 
 void TdlgPrint::CreateControls()
 {
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(m_dlg, WM_GETFONT, 0, 0));
-    for (const ControlDef& c : kControls) {
-        HWND wnd = AddDialogControl(m_dlg, c.cls, c.text, c.style, c.id, Scaled(c.x), Scaled(c.y), Scaled(c.w),
-                                    Scaled(c.h), font);
+    for (const DialogControl& c : kControls) {
+        HWND wnd = AddControl(c);
         // Group boxes lie below the controls they frame.
         if (wnd && (c.style & 0xF) == BS_GROUPBOX && lstrcmpiA(c.cls, "BUTTON") == 0)
             SetWindowPos(wnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
-void TdlgPrint::FormCreate(HWND dlg)
+bool TdlgPrint::OnInit()
 {
-    m_dlg = dlg;
-    SetWindowTextA(dlg, "Imprimer les polices");
+    SetWindowTextA(Handle(), "Imprimer les polices");
     CreateControls();
-    SizeDialogToClient(dlg, Scaled(kClientWidth), Scaled(kClientHeight));
-    CentreOnMainWindow(dlg);
+    SizeDialogToClient(Handle(), Scaled(kClientWidth), Scaled(kClientHeight));
+    CentreOnMainWindow(Handle());
 
     ApplyPrintOptions(settings::ReadPrintOptions(), m_choices);
-    SetChecked(kIdFontname, m_choices.cbFontname);
-    SetChecked(kIdFilename, m_choices.cbFilename);
-    SetChecked(kIdChars, m_choices.cbChars);
-    SetChecked(kIdSample, m_choices.cbSample);
-    SetChecked(m_choices.rgAdditionalFont == 1 ? kIdSystemFont : kIdRespectiveFont, true);
+    Check(kIdFontname, m_choices.cbFontname);
+    Check(kIdFilename, m_choices.cbFilename);
+    Check(kIdChars, m_choices.cbChars);
+    Check(kIdSample, m_choices.cbSample);
+    Check(m_choices.rgAdditionalFont == 1 ? kIdSystemFont : kIdRespectiveFont, true);
 
     FillPrinters();
     PreselectMode();
@@ -146,6 +109,7 @@ void TdlgPrint::FormCreate(HWND dlg)
     UpdateOkButton();
     SetCursor(LoadCursor(nullptr, IDC_ARROW)); // the job showed the hourglass until now
     SetFocus(Item(kIdPrinters));
+    return true;
 }
 
 void TdlgPrint::FillPrinters()
@@ -178,22 +142,22 @@ void TdlgPrint::ShowLocation()
 void TdlgPrint::PreselectMode()
 {
     auto enable = [&](int id, bool on) { EnableWindow(Item(id), on); };
-    for (int id : {kIdSelected, kIdSelectedGroup, kIdAllInstalled, kIdAllAvailable}) SetChecked(id, false);
-    SetChecked(kIdSelected, true);
+    for (int id : {kIdSelected, kIdSelectedGroup, kIdAllInstalled, kIdAllAvailable}) Check(id, false);
+    Check(kIdSelected, true);
     if (m_context.installedSelected == 0) {
         enable(kIdSelected, false);
-        SetChecked(kIdSelected, false);
-        SetChecked(kIdSelectedGroup, true);
+        Check(kIdSelected, false);
+        Check(kIdSelectedGroup, true);
     }
     if (m_context.installedRows == 0) {
         enable(kIdSelectedGroup, false);
-        SetChecked(kIdSelectedGroup, false);
-        SetChecked(kIdAllInstalled, true);
+        Check(kIdSelectedGroup, false);
+        Check(kIdAllInstalled, true);
     }
     if (m_context.rootNodeSelected) {
         enable(kIdSelectedGroup, false);
-        SetChecked(kIdSelectedGroup, false);
-        if (!Checked(kIdSelected)) SetChecked(kIdAllInstalled, true);
+        Check(kIdSelectedGroup, false);
+        if (!Checked(kIdSelected)) Check(kIdAllInstalled, true);
     }
     if (m_context.availableCount == 0) enable(kIdAllAvailable, false);
 }
@@ -224,8 +188,8 @@ void TdlgPrint::FillBinSources()
 void TdlgPrint::ShowOrientation()
 {
     const bool landscape = m_printer.Orientation() == TPrinterOrientation::poLandscape;
-    SetChecked(kIdPortrait, !landscape);
-    SetChecked(kIdLandscape, landscape);
+    Check(kIdPortrait, !landscape);
+    Check(kIdLandscape, landscape);
     OrientationClick(); // as a click on the button would: the same orientation written back
 }
 
@@ -251,8 +215,8 @@ bool TdlgPrint::OnCommand(int id, int code)
     case kIdLandscapeImage:
         if (code == STN_CLICKED) {
             const bool landscape = id == kIdLandscapeImage;
-            SetChecked(kIdPortrait, !landscape);
-            SetChecked(kIdLandscape, landscape);
+            Check(kIdPortrait, !landscape);
+            Check(kIdLandscape, landscape);
             OrientationClick();
         }
         return true;
@@ -270,11 +234,6 @@ bool TdlgPrint::OnCommand(int id, int code)
     case kIdSample:
         if (code == BN_CLICKED) UpdateOkButton();
         return true;
-    case IDOK:
-        if (code == BN_CLICKED && IsWindowEnabled(Item(IDOK))) pbOKClick();
-        return true;
-    case IDCANCEL: EndDialog(m_dlg, IDCANCEL); return true;
-    case IDHELP: ShowHelp(); return true;
     }
     return false;
 }
@@ -299,8 +258,9 @@ void TdlgPrint::UpdateOkButton()
     EnableWindow(Item(IDOK), any);
 }
 
-void TdlgPrint::pbOKClick()
+void TdlgPrint::OnOK()
 {
+    if (!IsWindowEnabled(Item(IDOK))) return;
     m_choices.cbFontname = Checked(kIdFontname);
     m_choices.cbFilename = Checked(kIdFilename);
     m_choices.cbChars = Checked(kIdChars);
@@ -313,17 +273,14 @@ void TdlgPrint::pbOKClick()
     m_printerIndex = static_cast<int>(SendMessageA(Item(kIdPrinters), CB_GETCURSEL, 0, 0));
     settings::WritePrintOptions(PrintOptionsOf(m_choices));
     PrintSet1.UnlockDevMode();
-    EndDialog(m_dlg, IDOK);
+    End(IDOK);
 }
 
-void TdlgPrint::ShowHelp() const
+bool TdlgPrint::OnDrawItem(const DRAWITEMSTRUCT& dis)
 {
-    if (!App().helpFile.empty()) WinHelpA(m_dlg, App().helpFile.c_str(), HELP_CONTEXT, kHelpContext);
+    DrawPageIcon(dis);
+    return true;
 }
-
-bool TdlgPrint::Checked(int id) const { return SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void TdlgPrint::SetChecked(int id, bool on) { SendMessageA(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
 
 // A sheet of paper upright or on its side, with lines of text, in the dialog's face colours.
 void TdlgPrint::DrawPageIcon(const DRAWITEMSTRUCT& dis) const

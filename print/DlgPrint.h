@@ -13,6 +13,7 @@
 #include "print/PrintChoices.h"
 #include "print/PrintEx.h"
 #include "print/Printer.h"
+#include "ui/Dialog.h"
 
 namespace typa {
 
@@ -24,7 +25,7 @@ struct PrintDialogContext {
     int availableCount = 0;     // items of AvailableCatalogue
 };
 
-class TdlgPrint {
+class TdlgPrint : public TDialog {
 public:
     static constexpr int kHelpContext = 1000;
     // Control ids, for whoever drives the dialog from outside.
@@ -47,8 +48,10 @@ public:
     int PrinterIndex() const noexcept { return m_printerIndex; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    void FormCreate(HWND dlg);
+    bool OnInit() override; // FormCreate
+    bool OnCommand(int id, int code) override;
+    void OnOK() override; // pbOKClick, while OK is enabled
+    bool OnDrawItem(const DRAWITEMSTRUCT& dis) override; // DrawPageIcon
     void CreateControls();
     void FillPrinters();
     void PreselectMode();
@@ -57,21 +60,14 @@ private:
     void FillBinSources();
     void ShowOrientation();
     void ShowLocation();
-    bool OnCommand(int id, int code);
     void cbPrintersChange();
     void OrientationClick();
     void UpdateOkButton();
-    void pbOKClick();
-    void ShowHelp() const;
     void DrawPageIcon(const DRAWITEMSTRUCT& dis) const;
-    HWND Item(int id) const { return GetDlgItem(m_dlg, id); }
-    bool Checked(int id) const;
-    void SetChecked(int id, bool on);
 
     TPrinter& m_printer;
     PrintDialogContext m_context;
     TPrintSet PrintSet1;
-    HWND m_dlg = nullptr;
     std::vector<std::string> m_locations; // the location of each cbPrinters entry
     PrintChoices m_choices;
     int m_printerIndex = -1;

@@ -2,14 +2,12 @@
 // the kept window, so that there is never a second one.
 #include "ui/DlgAbout.h"
 
-#include "app/Application.h"
-#include "app/ErrorBox.h"
-#include "app/ExceptionGuard.h"
 #include "app/Messages.h"
 #include "app/Scale.h"
 #include "platform/FileInfo.h"
 #include "platform/System.h"
 #include "res/Resource.h"
+#include "ui/DialogTemplate.h"
 #include "ui/ThreadWindows.h"
 
 #include <algorithm>
@@ -21,6 +19,15 @@ namespace {
 constexpr int kClientWidth = 438;
 constexpr int kClientHeight = 237;
 constexpr int kMargin = 8;
+
+// The version line is read once the controls are made.
+constexpr DialogControl kControls[] = {
+    {TdlgAbout::kIdLogo, "STATIC", nullptr, SS_OWNERDRAW, kMargin, kMargin, kClientWidth - 2 * kMargin, 132},
+    {TdlgAbout::kIdTitle, "STATIC", "Typarium pour Windows", SS_CENTER | SS_NOPREFIX, 0, 150, kClientWidth, 16},
+    {TdlgAbout::kIdVersion, "STATIC", "", SS_CENTER | SS_NOPREFIX, 0, 170, kClientWidth, 16},
+    {TdlgAbout::kIdBevel, "STATIC", nullptr, SS_ETCHEDHORZ, kMargin, 194, kClientWidth - 2 * kMargin, 2},
+};
+constexpr DialogButton kButtons[] = {{IDOK, "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON}};
 
 } // namespace
 
@@ -34,63 +41,19 @@ std::string AboutVersionLine(const std::string& programFile)
 TdlgAbout::~TdlgAbout()
 {
     EnableAgain();
-    if (m_dlg) DestroyWindow(m_dlg);
+    DestroyDialog();
 }
 
 bool TdlgAbout::Create(HWND owner)
 {
-    if (m_dlg) return true;
-    if (owner && !IsWindow(owner)) owner = nullptr;
-    const std::vector<WORD> tmpl = EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                                                       WS_EX_DLGMODALFRAME);
-    HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);
-    CreateDialogIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), owner,
-                               DialogProc, reinterpret_cast<LPARAM>(this));
-    return m_dlg != nullptr;
+    if (Handle()) return true;
+    return CreateModeless(owner, {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME});
 }
 
-INT_PTR CALLBACK TdlgAbout::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept
+bool TdlgAbout::OnInit()
 {
-    return Guarded<INT_PTR>(FALSE, [&]() -> INT_PTR {
-        if (msg == WM_INITDIALOG) {
-            SetWindowLongPtrA(dlg, DWLP_USER, lp);
-            reinterpret_cast<TdlgAbout*>(lp)->FormCreate(dlg);
-            return FALSE; // the focus is set
-        }
-        auto* self = reinterpret_cast<TdlgAbout*>(GetWindowLongPtrA(dlg, DWLP_USER));
-        if (!self) return FALSE;
-        switch (msg) {
-        case WM_COMMAND:
-            // "OK", Enter, Escape and the close command.
-            if ((LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) && HIWORD(wp) == BN_CLICKED) {
-                self->Close();
-                return TRUE;
-            }
-            return FALSE;
-        case WM_DRAWITEM: {
-            const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-            if (wp != kIdLogo || !dis) return FALSE;
-            self->DrawLogo(*dis);
-            return TRUE;
-        }
-        case WM_DESTROY:
-            // Destroyed with its owner: a running modal loop must end, and nothing may use the
-            // handle again.
-            SetWindowLongPtrA(dlg, DWLP_USER, 0);
-            self->m_dlg = nullptr;
-            self->EnableAgain();
-            return FALSE;
-        }
-        return FALSE;
-    });
-}
-
-void TdlgAbout::FormCreate(HWND dlg)
-{
-    m_dlg = dlg;
+    HWND dlg = Handle();
     SetWindowTextA(dlg, "A propos de Typarium");
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
-    const int clientWidth = Scaled(kClientWidth);
 
     LOGFONTA lf{};
     lf.lfHeight = -Scaled(54);
@@ -106,24 +69,22 @@ void TdlgAbout::FormCreate(HWND dlg)
     m_icon.Reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TYPARIUM), IMAGE_ICON,
                                                m_iconSize, m_iconSize, 0)));
 
-    AddDialogControl(dlg, "STATIC", nullptr, SS_OWNERDRAW, kIdLogo, Scaled(kMargin), Scaled(kMargin),
-                     clientWidth - 2 * Scaled(kMargin), Scaled(132), nullptr);
-    AddDialogControl(dlg, "STATIC", "Typarium pour Windows", SS_CENTER | SS_NOPREFIX, kIdTitle, 0,
-                     Scaled(150), clientWidth, Scaled(16), font);
+    AddControls(kControls);
     m_versionLine = AboutVersionLine(sys::ModuleFileName());
-    // As wide as the dialog, its text centred.
-    AddDialogControl(dlg, "STATIC", m_versionLine.c_str(), SS_CENTER | SS_NOPREFIX, kIdVersion, 0,
-                     Scaled(170), clientWidth, Scaled(16), font);
-    AddDialogControl(dlg, "STATIC", nullptr, SS_ETCHEDHORZ, kIdBevel, Scaled(kMargin), Scaled(194),
-                     clientWidth - 2 * Scaled(kMargin), 2, nullptr);
-    HWND pbOK = AddDialogControl(dlg, "BUTTON", "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK,
-                                 (clientWidth - Scaled(75)) / 2, Scaled(204), Scaled(75), Scaled(25),
-                                 font);
+    SetDlgItemTextA(dlg, kIdVersion, m_versionLine.c_str());
+    const int clientWidth = Scaled(kClientWidth), buttonWidth = Scaled(75);
+    AddButtonRow(kButtons, (clientWidth - buttonWidth) / 2, Scaled(204), buttonWidth, Scaled(25), 0);
 
     SizeDialogToClient(dlg, clientWidth, Scaled(kClientHeight));
+    FocusDefault(IDOK);
+    return false; // the focus is set
+}
 
-    SendMessageA(dlg, DM_SETDEFID, IDOK, 0);
-    SetFocus(pbOK);
+bool TdlgAbout::OnDrawItem(const DRAWITEMSTRUCT& dis)
+{
+    if (dis.CtlID != static_cast<UINT>(kIdLogo)) return false;
+    DrawLogo(dis);
+    return true;
 }
 
 void TdlgAbout::DrawLogo(const DRAWITEMSTRUCT& dis) const
@@ -172,14 +133,14 @@ void TdlgAbout::DrawLogo(const DRAWITEMSTRUCT& dis) const
     DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
 }
 
-bool TdlgAbout::IsVisible() const { return m_dlg && IsWindowVisible(m_dlg); }
+bool TdlgAbout::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
 
 void TdlgAbout::Execute()
 {
-    if (!m_dlg) return;
+    if (!Handle()) return;
     if (IsVisible()) {
-        if (IsIconic(m_dlg)) ShowWindow(m_dlg, SW_RESTORE);
-        SetForegroundWindow(m_dlg);
+        if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+        SetForegroundWindow(Handle());
         return;
     }
 
@@ -190,13 +151,13 @@ void TdlgAbout::Execute()
     } endModal{*this};
 
     m_modal = true;
-    ShowWindow(m_dlg, SW_SHOW);
-    SetForegroundWindow(m_dlg);
-    m_disabled = DisableThreadWindows(m_dlg);
-    EnableWindow(m_dlg, TRUE);
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+    m_disabled = DisableThreadWindows(Handle());
+    EnableWindow(Handle(), TRUE);
 
     MSG msg;
-    while (m_modal && m_dlg) {
+    while (m_modal && Handle()) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) {
             // Taken off the queue, so it must go back for the main loop to end.
@@ -204,7 +165,7 @@ void TdlgAbout::Execute()
             break;
         }
         if (got < 0) break;
-        if (!m_dlg || !IsDialogMessageA(m_dlg, &msg)) {
+        if (!Handle() || !IsDialogMessageA(Handle(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -217,7 +178,7 @@ void TdlgAbout::Close()
     m_modal = false;
     // The owner takes input again before the dialog hides, so that activation returns to it.
     EnableAgain();
-    if (m_dlg) ShowWindow(m_dlg, SW_HIDE);
+    if (Handle()) ShowWindow(Handle(), SW_HIDE);
     // Wakes the modal loop, which may be waiting for a message, so that it sees the end.
     if (wasModal) PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
 }

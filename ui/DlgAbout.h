@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
+#include "ui/Dialog.h"
 
 namespace typa {
 
@@ -15,7 +16,7 @@ namespace typa {
 // format when a directory search finds that file; without it the line ends after "- ".
 std::string AboutVersionLine(const std::string& programFile);
 
-class TdlgAbout {
+class TdlgAbout : public TDialog {
 public:
     static constexpr int kIdLogo = 100;
     static constexpr int kIdTitle = 101;   // Label1
@@ -39,16 +40,19 @@ public:
     // again before this returns (the tray's show command needs the main window usable).
     void Close();
 
-    HWND Handle() const noexcept { return m_dlg; }
     std::string VersionLine() const { return m_versionLine; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    void FormCreate(HWND dlg);
+    bool OnInit() override; // FormCreate
+    // "OK", Enter, Escape and the close command.
+    void OnOK() override { Close(); }
+    void OnCancel() override { Close(); }
+    bool OnDrawItem(const DRAWITEMSTRUCT& dis) override; // the logo
     void DrawLogo(const DRAWITEMSTRUCT& dis) const;
+    // Destroyed with its owner: a running modal loop must end.
+    void OnDestroy() noexcept override { EnableAgain(); }
     void EnableAgain() noexcept;
 
-    HWND m_dlg = nullptr;
     std::string m_versionLine;
     UniqueFont m_logoFont;
     UniqueIcon m_icon;

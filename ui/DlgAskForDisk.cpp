@@ -2,9 +2,9 @@
 #include "ui/DlgAskForDisk.h"
 
 #include "app/Application.h"
-#include "app/ExceptionGuard.h"
 #include "app/Scale.h"
 #include "platform/Handles.h"
+#include "ui/DialogTemplate.h"
 
 #include <algorithm>
 #include <vector>
@@ -16,7 +16,20 @@ namespace {
 constexpr int kClientWidth = 427;
 constexpr int kClientHeight = 182;
 constexpr int kPicture = 32;
+constexpr int kLabelLeft = 70, kLabelWidth = 340;
+constexpr int kButtonWidth = 75, kButtonHeight = 25, kButtonTop = 141;
 
+// The label's text is the caller's, set once the controls are made.
+constexpr DialogControl kControls[] = {
+    {TDlgAskForDisk::kIdCD, "STATIC", nullptr, SS_OWNERDRAW, 20, 21, kPicture, kPicture},
+    {TDlgAskForDisk::kIdDisk, "STATIC", nullptr, SS_OWNERDRAW, 20, 60, kPicture, kPicture},
+    {TDlgAskForDisk::kIdLabel, "STATIC", "", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, kLabelLeft, 21, kLabelWidth, 68},
+};
+// Below the label, flush with its right edge.
+constexpr DialogButton kButtons[] = {
+    {IDOK, "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON},
+    {IDCANCEL, "Annuler", WS_TABSTOP | BS_PUSHBUTTON},
+};
 
 // Drawing on a 32-unit grid laid over the picture's rectangle, whatever its scaled size.
 class Grid {
@@ -90,80 +103,39 @@ void DrawFloppyDrive(HDC dc, const RECT& r)
 
 MsgResult TDlgAskForDisk::Execute(const std::string& text)
 {
-    if (ScriptedBoxes* script = ScriptedBoxes::Current()) {
-        MsgResult r = script->Take({text, MsgKind::Confirmation, MsgButton::OK | MsgButton::Cancel,
-                                    kCaption, GetCursor(), false});
-        return r == MsgResult::OK ? MsgResult::OK : MsgResult::Cancel;
-    }
-    if (App().sessionEnding) return MsgResult::Cancel;
+    if (auto answer = AnswerWithoutDialog({text, MsgKind::Confirmation, MsgButton::OK | MsgButton::Cancel, kCaption,
+                                           GetCursor(), false},
+                                          MsgResult::OK, MsgResult::Cancel))
+        return *answer;
 
     m_text = text;
     // A fixed frame without title-bar buttons, above every other window.
-    const std::vector<WORD> tmpl = EmptyDialogTemplate(WS_POPUP | WS_CAPTION | DS_MODALFRAME,
-                                                  WS_EX_DLGMODALFRAME | WS_EX_TOPMOST,
-                                                  "MS Sans Serif", 8);
     HWND owner = App().mainWindow && IsWindow(App().mainWindow) ? App().mainWindow : nullptr;
-    HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);
-    INT_PTR r = DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()),
-                                        owner, DialogProc, reinterpret_cast<LPARAM>(this));
-    lblUserText = nullptr;
+    const INT_PTR r = RunModal(owner, {WS_POPUP | WS_CAPTION | DS_MODALFRAME, WS_EX_DLGMODALFRAME | WS_EX_TOPMOST,
+                                       "MS Sans Serif", 8});
     // Anything but a clear OK, a failed dialog included, gives up rather than asking forever.
     return r == IDOK ? MsgResult::OK : MsgResult::Cancel;
 }
 
-INT_PTR CALLBACK TDlgAskForDisk::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept
+bool TDlgAskForDisk::OnDrawItem(const DRAWITEMSTRUCT& dis)
 {
-    return Guarded<INT_PTR>(FALSE, [&]() -> INT_PTR {
-        if (msg == WM_INITDIALOG) {
-            SetWindowLongPtrA(dlg, DWLP_USER, lp);
-            reinterpret_cast<TDlgAskForDisk*>(lp)->FormCreate(dlg);
-            return FALSE; // the focus is set
-        }
-        switch (msg) {
-        case WM_COMMAND:
-            if (HIWORD(wp) != BN_CLICKED) return FALSE;
-            if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
-                EndDialog(dlg, LOWORD(wp));
-                return TRUE;
-            }
-            return FALSE;
-        case WM_DRAWITEM: {
-            const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-            if (!dis) return FALSE;
-            if (wp == kIdCD) DrawCdDrive(dis->hDC, dis->rcItem);
-            else if (wp == kIdDisk) DrawFloppyDrive(dis->hDC, dis->rcItem);
-            else return FALSE;
-            return TRUE;
-        }
-        }
-        return FALSE;
-    });
+    if (dis.CtlID == kIdCD) DrawCdDrive(dis.hDC, dis.rcItem);
+    else if (dis.CtlID == kIdDisk) DrawFloppyDrive(dis.hDC, dis.rcItem);
+    else return false;
+    return true;
 }
 
-void TDlgAskForDisk::FormCreate(HWND dlg)
+bool TDlgAskForDisk::OnInit()
 {
-    SetWindowTextA(dlg, kCaption);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
-
-    const int picture = Scaled(kPicture);
-    AddDialogControl(dlg, "STATIC", nullptr, SS_OWNERDRAW, kIdCD, Scaled(20), Scaled(21), picture,
-                     picture, nullptr);
-    AddDialogControl(dlg, "STATIC", nullptr, SS_OWNERDRAW, kIdDisk, Scaled(20), Scaled(60), picture,
-                     picture, nullptr);
-    lblUserText = AddDialogControl(dlg, "STATIC", m_text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
-                                   kIdLabel, Scaled(70), Scaled(21), Scaled(340), Scaled(68), font);
-    const int buttonWidth = Scaled(75), buttonHeight = Scaled(25), buttonTop = Scaled(141);
-    const int right = Scaled(70) + Scaled(340);
-    HWND pbOK = AddDialogControl(dlg, "BUTTON", "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK,
-                                 right - 2 * buttonWidth - Scaled(8), buttonTop, buttonWidth,
-                                 buttonHeight, font);
-    AddDialogControl(dlg, "BUTTON", "Annuler", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL,
-                     right - buttonWidth, buttonTop, buttonWidth, buttonHeight, font);
-
-    PlaceTopmostDialog(dlg, Scaled(kClientWidth), Scaled(kClientHeight));
-
-    SendMessageA(dlg, DM_SETDEFID, IDOK, 0);
-    SetFocus(pbOK);
+    SetWindowTextA(Handle(), kCaption);
+    AddControls(kControls);
+    SetDlgItemTextA(Handle(), kIdLabel, m_text.c_str());
+    const int right = Scaled(kLabelLeft) + Scaled(kLabelWidth), buttonWidth = Scaled(kButtonWidth), gap = Scaled(8);
+    AddButtonRow(kButtons, right - ButtonRowWidth(2, buttonWidth, gap), Scaled(kButtonTop), buttonWidth,
+                 Scaled(kButtonHeight), gap);
+    PlaceTopmostDialog(Handle(), Scaled(kClientWidth), Scaled(kClientHeight));
+    FocusDefault(IDOK);
+    return false; // the focus is set
 }
 
 } // namespace typa

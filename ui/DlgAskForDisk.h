@@ -6,10 +6,11 @@
 #include <string>
 
 #include "app/ErrorBox.h"
+#include "ui/Dialog.h"
 
 namespace typa {
 
-class TDlgAskForDisk {
+class TDlgAskForDisk : public TDialog {
 public:
     static constexpr int kIdCD = 100;   // imgCD
     static constexpr int kIdDisk = 101; // the floppy drive
@@ -23,11 +24,10 @@ public:
     MsgResult Execute(const std::string& text);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    void FormCreate(HWND dlg);
+    bool OnInit() override; // FormCreate
+    bool OnDrawItem(const DRAWITEMSTRUCT& dis) override;
 
     std::string m_text;
-    HWND lblUserText = nullptr;
 };
 
 } // namespace typa

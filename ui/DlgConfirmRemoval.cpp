@@ -2,12 +2,12 @@
 // sheet struck through in red for deleting, a bin for the Recycle Bin.
 #include "ui/DlgConfirmRemoval.h"
 
-#include "app/Application.h"
 #include "app/Messages.h"
 #include "app/Scale.h"
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace typa {
 namespace {
@@ -98,93 +98,53 @@ MsgResult TDlgConfirmRemoval::Execute(HWND owner, Mode mode, int count, int coun
 {
     m_mode = mode;
     m_text = TextFor(mode, count, count2, group);
-    if (ScriptedBoxes* script = ScriptedBoxes::Current()) {
-        MsgResult r = script->Take({m_text, MsgKind::Confirmation, MsgButton::Yes | MsgButton::No,
-                                    LoadMessage(5011), GetCursor(), false});
-        return r == MsgResult::Yes ? MsgResult::Yes : MsgResult::No;
-    }
-    if (App().sessionEnding) return MsgResult::No; // nothing is removed while the session ends
-    const std::vector<WORD> tmpl = EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                                                       WS_EX_DLGMODALFRAME | WS_EX_TOPMOST);
-    HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);
+    // Nothing is removed while the session ends.
+    if (auto answer = AnswerWithoutDialog({m_text, MsgKind::Confirmation, MsgButton::Yes | MsgButton::No,
+                                           LoadMessage(5011), GetCursor(), false},
+                                          MsgResult::Yes, MsgResult::No))
+        return *answer;
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_ARROW));
-    INT_PTR r = DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), owner,
-                                        DialogProc, reinterpret_cast<LPARAM>(this));
+    const MsgResult r = Ask(owner, {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                                    WS_EX_DLGMODALFRAME | WS_EX_TOPMOST});
     SetCursor(previous);
-    return r == IDYES ? MsgResult::Yes : MsgResult::No;
+    return r;
 }
 
-INT_PTR CALLBACK TDlgConfirmRemoval::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept
+bool TDlgConfirmRemoval::OnInit()
 {
-    try {
-        if (msg == WM_INITDIALOG) {
-            SetWindowLongPtrA(dlg, DWLP_USER, lp);
-            reinterpret_cast<TDlgConfirmRemoval*>(lp)->FormCreate(dlg);
-            return FALSE; // the focus is set
-        }
-        if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
-            switch (LOWORD(wp)) {
-            case IDYES: EndDialog(dlg, IDYES); return TRUE;
-            case IDNO:
-            case IDCANCEL: EndDialog(dlg, IDNO); return TRUE;
-            }
-        }
-    } catch (...) {
-        ShowCurrentException();
-    }
-    return FALSE;
-}
-
-void TDlgConfirmRemoval::FormCreate(HWND dlg)
-{
-    SetWindowTextA(dlg, LoadMessage(5011).c_str());
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
+    SetWindowTextA(Handle(), LoadMessage(5011).c_str());
+    HFONT font = Font();
 
     if (!m_deleteIcon) m_deleteIcon.Reset(DrawIcon32(DrawDelete));
     if (!m_binIcon) m_binIcon.Reset(DrawIcon32(DrawBin));
 
-    const int margin = Scaled(12);
+    const int margin = Margin();
     const int iconSize = GetSystemMetrics(SM_CXICON);
     const int labelLeft = margin + iconSize + Scaled(12);
     const int labelWidth = Scaled(315);
-    const int buttonWidth = Scaled(75), buttonHeight = Scaled(25), gap = Scaled(8);
+    const int labelHeight = WrappedTextHeight(m_text, font, labelWidth, DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL,
+                                              Scaled(13));
 
-    int labelHeight = Scaled(13);
-    {
-        WindowDc dc(dlg);
-        ScopedSelect select(dc.Get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-        RECT r{0, 0, labelWidth, 0};
-        DrawTextA(dc.Get(), m_text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
-        labelHeight = std::clamp(static_cast<int>(r.bottom - r.top), labelHeight,
-                                 std::max(labelHeight, GetSystemMetrics(SM_CYSCREEN) * 2 / 3));
-    }
-
-    auto picture = [&](int id, HICON icon, bool visible) {
-        HWND holder = AddDialogControl(dlg, "STATIC", nullptr, SS_ICON, id, margin, margin, iconSize, iconSize, nullptr);
-        SendMessageA(holder, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-        if (!visible) ShowWindow(holder, SW_HIDE);
-    };
+    // Three hidden holders of the pictures, then the one shown.
     HICON exclamation = LoadIcon(nullptr, IDI_EXCLAMATION);
-    picture(kIdRBin, m_binIcon.Get(), false);
-    picture(kIdExclamation, exclamation, false);
-    picture(kIdDelete, m_deleteIcon.Get(), false);
-    picture(kIdIcon, m_mode == StandardFonts ? exclamation : m_deleteIcon.Get(), true);
+    const std::pair<int, HICON> pictures[] = {{kIdRBin, m_binIcon.Get()},
+                                              {kIdExclamation, exclamation},
+                                              {kIdDelete, m_deleteIcon.Get()},
+                                              {kIdIcon, m_mode == StandardFonts ? exclamation : m_deleteIcon.Get()}};
+    for (const auto& [id, icon] : pictures) {
+        HWND holder = AddControlInPixels({id, "STATIC", nullptr, SS_ICON, margin, margin, iconSize, iconSize});
+        SendMessageA(holder, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        if (id != kIdIcon) ShowWindow(holder, SW_HIDE);
+    }
+    AddControlInPixels({kIdText, "STATIC", m_text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, labelLeft, margin,
+                        labelWidth, labelHeight});
 
-    AddDialogControl(dlg, "STATIC", m_text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, kIdText, labelLeft,
-                     margin, labelWidth, labelHeight, font);
-
-    const int clientWidth = labelLeft + labelWidth + margin;
-    const int buttonTop = margin + std::max(iconSize, labelHeight) + margin;
-    const int clientHeight = buttonTop + buttonHeight + margin;
-    int x = (clientWidth - (2 * buttonWidth + gap)) / 2;
-    HWND yes = AddDialogControl(dlg, "BUTTON", "&Oui", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDYES, x,
-                                buttonTop, buttonWidth, buttonHeight, font);
-    AddDialogControl(dlg, "BUTTON", "&Non", WS_TABSTOP | BS_PUSHBUTTON, IDNO, x + buttonWidth + gap, buttonTop,
-                     buttonWidth, buttonHeight, font);
-
-    PlaceTopmostDialog(dlg, clientWidth, clientHeight);
-    SendMessageA(dlg, DM_SETDEFID, IDYES, 0);
-    SetFocus(yes);
+    static constexpr DialogButton kButtons[] = {
+        {IDYES, "&Oui", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON},
+        {IDNO, "&Non", WS_TABSTOP | BS_PUSHBUTTON},
+    };
+    AddButtonsBelow(kButtons, IDYES, labelLeft + labelWidth + margin, std::max(iconSize, labelHeight));
+    return false; // the focus is set
 }
 
 } // namespace typa

@@ -9,10 +9,11 @@
 
 #include "app/ErrorBox.h"
 #include "platform/Handles.h"
+#include "ui/QuestionDialog.h"
 
 namespace typa {
 
-class TDlgConfirmRemoval {
+class TDlgConfirmRemoval : public TQuestionDialog {
 public:
     enum Mode { RemoveFonts = 0, DeleteGroup = 1, StandardFonts = 2 };
 
@@ -36,13 +37,11 @@ public:
     static std::string TextFor(Mode mode, int count, int count2, const std::string& group);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    void FormCreate(HWND dlg);
+    bool OnInit() override; // FormCreate
 
     Mode m_mode = RemoveFonts;
     std::string m_text;
     UniqueIcon m_deleteIcon, m_binIcon;
-    UniqueFont m_font;
 };
 
 } // namespace typa

@@ -4,9 +4,9 @@
 
 #include "app/Application.h"
 #include "app/ErrorBox.h"
-#include "app/ExceptionGuard.h"
 #include "app/Messages.h"
 #include "app/Scale.h"
+#include "ui/DialogTemplate.h"
 
 #include <commctrl.h>
 
@@ -32,6 +32,57 @@ constexpr int kRow = 20;
 constexpr int kBoxHeight = 17;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
+// The two groups side by side below the sample text, their buttons at their feet.
+constexpr int kGroupTop = 86, kGroupHeight = 166;
+constexpr int kLeft2 = kMargin, kLeft3 = kMargin + kGroupWidth + kMargin;
+constexpr int kFirstBox = kGroupTop + 18;
+constexpr int kGroupButtons = kGroupTop + kGroupHeight - kButtonHeight - 12;
+constexpr int kBottom = kGroupTop + kGroupHeight + 10;
+constexpr int kRight = kClientWidth - kMargin;
+
+constexpr DWORD kBox = WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
+
+using D = TdlgOptions;
+constexpr DialogControl kControls[] = {
+    // Sample text: the field and the button that puts the standard text back.
+    {D::GroupBox1, "BUTTON", " Texte exemple (max. 100 caractères) ", BS_GROUPBOX | WS_GROUP, kMargin, 6,
+     kClientWidth - 2 * kMargin, 74},
+    {D::memSample, "EDIT", "", WS_TABSTOP | WS_GROUP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, 16, 24, 330, 46,
+     WS_EX_CLIENTEDGE},
+    {D::pbStandard, "BUTTON", "Texte standa&rd", kButton, 354, 24, 104, kButtonHeight},
+
+    // The status bar and its fields.
+    {D::GroupBox2, "BUTTON", " Ligne d'état ", BS_GROUPBOX | WS_GROUP, kLeft2, kGroupTop, kGroupWidth, kGroupHeight},
+    {D::cbStatusBar, "BUTTON", "&Afficher la ligne d'état", kBox, kLeft2 + 8, kFirstBox, kGroupWidth - 16, kBoxHeight},
+    {D::cbNoFonts, "BUTTON", "&Nombre de polices", kBox, kLeft2 + 24, kFirstBox + kRow, kGroupWidth - 32, kBoxHeight},
+    {D::cbNoMarkedFonts, "BUTTON", "Nbre de &polices sélectionnées", kBox, kLeft2 + 24, kFirstBox + 2 * kRow,
+     kGroupWidth - 32, kBoxHeight},
+    {D::cbSize, "BUTTON", "Taille du &fichier de police", kBox, kLeft2 + 24, kFirstBox + 3 * kRow, kGroupWidth - 32,
+     kBoxHeight},
+    {D::cbFree, "BUTTON", "Espace &disque disponible", kBox, kLeft2 + 24, kFirstBox + 4 * kRow, kGroupWidth - 32,
+     kBoxHeight},
+    {D::pbAll, "BUTTON", "&Toutes", kButton, kLeft2 + 8, kGroupButtons, 95, kButtonHeight},
+    {D::pbNone, "BUTTON", "A&ucune", kButton, kLeft2 + 8 + 95 + 8, kGroupButtons, 95, kButtonHeight},
+
+    // The lines of each font row.
+    {D::GroupBox3, "BUTTON", " Affichage échantillons de polices ", BS_GROUPBOX | WS_GROUP, kLeft3, kGroupTop,
+     kGroupWidth, kGroupHeight},
+    {D::cbFontname, "BUTTON", "No&m police dans police choisie", kBox, kLeft3 + 8, kFirstBox, kGroupWidth - 16,
+     kBoxHeight},
+    {D::cbFontnameSystem, "BUTTON", "Nom police dans police s&ystème", kBox, kLeft3 + 8, kFirstBox + kRow,
+     kGroupWidth - 16, kBoxHeight},
+    {D::cbFilename, "BUTTON", "N&om du fichier", kBox, kLeft3 + 8, kFirstBox + 2 * kRow, kGroupWidth - 16, kBoxHeight},
+    {D::cbChars, "BUTTON", "&Jeu de caractères", kBox, kLeft3 + 8, kFirstBox + 3 * kRow, kGroupWidth - 16, kBoxHeight},
+    {D::cbSample, "BUTTON", "Te&xte exemple", kBox, kLeft3 + 8, kFirstBox + 4 * kRow, kGroupWidth - 16, kBoxHeight},
+    {D::pbAllFont, "BUTTON", "Toute&s", kButton, kLeft3 + 8, kGroupButtons, 95, kButtonHeight},
+    {D::pbNoneFont, "BUTTON", "Un&e", kButton, kLeft3 + 8 + 95 + 8, kGroupButtons, 95, kButtonHeight},
+
+    {D::pbOK, "BUTTON", "OK", kButton | BS_DEFPUSHBUTTON | WS_GROUP, kRight - 3 * kButtonWidth - 2 * 8, kBottom,
+     kButtonWidth, kButtonHeight},
+    {D::pbCancel, "BUTTON", "Annuler", kButton, kRight - 2 * kButtonWidth - 8, kBottom, kButtonWidth, kButtonHeight},
+    {D::pbHelp, "BUTTON", "Aide", kButton, kRight - kButtonWidth, kBottom, kButtonWidth, kButtonHeight},
+};
 
 } // namespace
 
@@ -45,12 +96,7 @@ std::string SampleTextFromField(std::string text)
 bool TdlgOptions::Execute(HWND owner)
 {
     if (App().sessionEnding) return false;
-    const std::vector<WORD> tmpl = EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                                                       WS_EX_DLGMODALFRAME);
-    HINSTANCE instance = App().instance ? App().instance : GetModuleHandleA(nullptr);
-    INT_PTR r = DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), owner,
-                                        DialogProc, reinterpret_cast<LPARAM>(this));
-    m_dlg = nullptr;
+    const INT_PTR r = RunModal(owner, {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME});
     if (r != IDOK) return false;
 
     // The dialog is gone before the lists are rebuilt, which takes a while.
@@ -68,30 +114,6 @@ bool TdlgOptions::Execute(HWND owner)
     return true;
 }
 
-INT_PTR CALLBACK TdlgOptions::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept
-{
-    return Guarded<INT_PTR>(FALSE, [&]() -> INT_PTR {
-        if (msg == WM_INITDIALOG) {
-            SetWindowLongPtrA(dlg, DWLP_USER, lp);
-            reinterpret_cast<TdlgOptions*>(lp)->FormCreate(dlg);
-            return FALSE; // the focus is set
-        }
-        auto* self = reinterpret_cast<TdlgOptions*>(GetWindowLongPtrA(dlg, DWLP_USER));
-        if (!self) return FALSE;
-        switch (msg) {
-        case WM_COMMAND:
-            return HIWORD(wp) == BN_CLICKED && self->OnCommand(LOWORD(wp));
-        case WM_HELP:
-            self->ShowHelp();
-            return TRUE;
-        case WM_DESTROY:
-            SetWindowLongPtrA(dlg, DWLP_USER, 0);
-            return FALSE;
-        }
-        return FALSE;
-    });
-}
-
 LRESULT CALLBACK TdlgOptions::SampleFieldProc(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                               DWORD_PTR) noexcept
 {
@@ -102,96 +124,43 @@ LRESULT CALLBACK TdlgOptions::SampleFieldProc(HWND edit, UINT msg, WPARAM wp, LP
     return DefSubclassProc(edit, msg, wp, lp);
 }
 
-void TdlgOptions::FormCreate(HWND dlg)
+bool TdlgOptions::OnInit()
 {
-    m_dlg = dlg;
-    SetWindowTextA(dlg, "Options");
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dlg, GWLP_HINSTANCE));
-    auto S = [](int n) { return Scaled(n); };
-    auto add = [&](const char* cls, const char* text, DWORD style, int id, int x, int y, int w, int h) {
-        return AddDialogControl(dlg, cls, text, style, id, S(x), S(y), S(w), S(h), font);
-    };
-    auto box = [&](const char* text, int id, int x, int y, int w) {
-        return add("BUTTON", text, WS_TABSTOP | BS_AUTOCHECKBOX, id, x, y, w, kBoxHeight);
-    };
-    auto button = [&](const char* text, int id, int x, int y, int w, DWORD extra = 0) {
-        return add("BUTTON", text, WS_TABSTOP | BS_PUSHBUTTON | extra, id, x, y, w, kButtonHeight);
-    };
-
-    // Sample text: the field and the button that puts the standard text back.
-    add("BUTTON", " Texte exemple (max. 100 caractères) ", BS_GROUPBOX | WS_GROUP, GroupBox1, kMargin, 6,
-        kClientWidth - 2 * kMargin, 74);
-    HWND memo = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | ES_MULTILINE |
-                                    ES_AUTOVSCROLL,
-                                S(16), S(24), S(330), S(46), dlg,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(memSample)), instance, nullptr);
+    SetWindowTextA(Handle(), "Options");
+    AddControls(kControls);
+    HWND memo = Item(memSample);
     if (memo) {
-        SendMessageA(memo, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         SendMessageA(memo, EM_LIMITTEXT, kSampleLimit, 0);
         SetWindowSubclass(memo, SampleFieldProc, 1, 0);
     }
-    button("Texte standa&rd", pbStandard, 354, 24, 104);
 
-    // The status bar and its fields.
-    const int groupTop = 86, groupHeight = 166;
-    const int left2 = kMargin, left3 = kMargin + kGroupWidth + kMargin;
-    add("BUTTON", " Ligne d'état ", BS_GROUPBOX | WS_GROUP, GroupBox2, left2, groupTop, kGroupWidth, groupHeight);
-    box("&Afficher la ligne d'état", cbStatusBar, left2 + 8, groupTop + 18, kGroupWidth - 16);
-    const char* statusCaptions[] = {"&Nombre de polices", "Nbre de &polices sélectionnées",
-                                    "Taille du &fichier de police", "Espace &disque disponible"};
-    for (int i = 0; i < 4; ++i)
-        box(statusCaptions[i], kStatusFields[i], left2 + 24, groupTop + 18 + (i + 1) * kRow, kGroupWidth - 32);
-    const int groupButtons = groupTop + groupHeight - kButtonHeight - 12;
-    button("&Toutes", pbAll, left2 + 8, groupButtons, 95);
-    button("A&ucune", pbNone, left2 + 8 + 95 + 8, groupButtons, 95);
-
-    // The lines of each font row.
-    add("BUTTON", " Affichage échantillons de polices ", BS_GROUPBOX | WS_GROUP, GroupBox3, left3, groupTop,
-        kGroupWidth, groupHeight);
-    const char* fontCaptions[] = {"No&m police dans police choisie", "Nom police dans police s&ystème",
-                                  "N&om du fichier", "&Jeu de caractères", "Te&xte exemple"};
-    for (int i = 0; i < 5; ++i)
-        box(fontCaptions[i], kFontBoxes[i], left3 + 8, groupTop + 18 + i * kRow, kGroupWidth - 16);
-    button("Toute&s", pbAllFont, left3 + 8, groupButtons, 95);
-    button("Un&e", pbNoneFont, left3 + 8 + 95 + 8, groupButtons, 95);
-
-    const int bottom = groupTop + groupHeight + 10;
-    const int right = kClientWidth - kMargin;
-    button("OK", pbOK, right - 3 * kButtonWidth - 2 * 8, bottom, kButtonWidth, BS_DEFPUSHBUTTON | WS_GROUP);
-    button("Annuler", pbCancel, right - 2 * kButtonWidth - 8, bottom, kButtonWidth);
-    button("Aide", pbHelp, right - kButtonWidth, bottom, kButtonWidth);
-
-    SizeDialogToClient(dlg, S(kClientWidth), S(kClientHeight));
-    CentreOnMainWindow(dlg);
+    SizeDialogToClient(Handle(), Scaled(kClientWidth), Scaled(kClientHeight));
+    CentreOnMainWindow(Handle());
 
     // The current settings. Setting the text clears the field's modification flag, so OK can
     // tell whether the user changed it.
-    SetDlgItemTextA(dlg, memSample, m_target.SampleText.c_str());
-    SendDlgItemMessageA(dlg, memSample, EM_SETMODIFY, FALSE, 0);
+    SetDlgItemTextA(Handle(), memSample, m_target.SampleText.c_str());
+    SendDlgItemMessageA(Handle(), memSample, EM_SETMODIFY, FALSE, 0);
     for (int i = 0; i < 4; ++i) Check(kStatusFields[i], (m_target.StatusOptions >> i) & 1);
     for (int i = 0; i < 5; ++i) Check(kFontBoxes[i], (m_target.FontOptions >> i) & 1);
     const bool statusBar = m_target.StatusBarChecked && m_target.StatusBarChecked();
     Check(cbStatusBar, statusBar);
     EnableStatusFields(statusBar);
 
-    SendMessageA(dlg, DM_SETDEFID, pbOK, 0);
+    SendMessageA(Handle(), DM_SETDEFID, pbOK, 0);
     if (memo) SetFocus(memo);
+    return false; // the focus is set
 }
-
-bool TdlgOptions::Checked(int id) const { return IsDlgButtonChecked(m_dlg, id) == BST_CHECKED; }
-
-void TdlgOptions::Check(int id, bool on) const { CheckDlgButton(m_dlg, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 void TdlgOptions::EnableStatusFields(bool on) const
 {
-    for (int id : kStatusFields) EnableWindow(GetDlgItem(m_dlg, id), on);
-    EnableWindow(GetDlgItem(m_dlg, pbNone), on);
+    for (int id : kStatusFields) EnableWindow(Item(id), on);
+    EnableWindow(Item(pbNone), on);
 }
 
-bool TdlgOptions::OnCommand(int id)
+bool TdlgOptions::OnCommand(int id, int code)
 {
+    if (code != BN_CLICKED) return false;
     switch (id) {
     case memSample: return false;
     case pbStandard: pbStandardClick(); return true;
@@ -206,7 +175,7 @@ bool TdlgOptions::OnCommand(int id)
         for (int f : kStatusFields) Check(f, id == pbAll);
         EnableStatusFields(id == pbAll);
         // Focus would stay on a button just disabled, out of reach of the keyboard.
-        if (id == pbNone) SendMessageA(m_dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(m_dlg, pbAll)), TRUE);
+        if (id == pbNone) SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(pbAll)), TRUE);
         return true;
     case cbFontname:
     case cbFontnameSystem:
@@ -217,9 +186,6 @@ bool TdlgOptions::OnCommand(int id)
     case pbNoneFont:
         for (int f : kFontBoxes) Check(f, id == pbAllFont || f == cbFontname);
         return true;
-    case pbOK: pbOKClick(); return true;
-    case pbCancel: EndDialog(m_dlg, IDCANCEL); return true;
-    case pbHelp: ShowHelp(); return true;
     }
     return false;
 }
@@ -231,7 +197,7 @@ void TdlgOptions::StatusFieldClick()
     // No field left: no status bar either.
     Check(cbStatusBar, false);
     EnableStatusFields(false);
-    SendMessageA(m_dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(m_dlg, cbStatusBar)), TRUE);
+    SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(cbStatusBar)), TRUE);
 }
 
 void TdlgOptions::FontBoxClick(int id)
@@ -244,7 +210,7 @@ void TdlgOptions::FontBoxClick(int id)
 
 void TdlgOptions::pbStandardClick()
 {
-    HWND memo = GetDlgItem(m_dlg, memSample);
+    HWND memo = Item(memSample);
     SetWindowTextA(memo, "");
     const std::string standard = LoadMessage(1215);
     SendMessageA(memo, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(standard.c_str()));
@@ -252,9 +218,9 @@ void TdlgOptions::pbStandardClick()
     SendMessageA(memo, EM_SETMODIFY, TRUE, 0);
 }
 
-void TdlgOptions::pbOKClick()
+void TdlgOptions::OnOK()
 {
-    HWND memo = GetDlgItem(m_dlg, memSample);
+    HWND memo = Item(memSample);
     m_sampleModified = SendMessageA(memo, EM_GETMODIFY, 0, 0) != 0;
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(memo)) + 1, '\0');
     text.resize(static_cast<std::size_t>(GetWindowTextA(memo, text.data(), static_cast<int>(text.size()))));
@@ -266,12 +232,7 @@ void TdlgOptions::pbOKClick()
     for (int i = 0; i < 5; ++i)
         if (Checked(kFontBoxes[i])) m_fontOptions |= static_cast<settings::OptionSet>(1u << i);
     m_statusBar = Checked(cbStatusBar);
-    EndDialog(m_dlg, IDOK);
-}
-
-void TdlgOptions::ShowHelp() const
-{
-    if (!App().helpFile.empty()) WinHelpA(m_dlg, App().helpFile.c_str(), HELP_CONTEXT, kHelpContext);
+    End(IDOK);
 }
 
 } // namespace typa

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/Settings.h"
+#include "ui/Dialog.h"
 
 namespace typa {
 
@@ -28,7 +29,7 @@ struct OptionsTarget {
 // its first line break.
 std::string SampleTextFromField(std::string text);
 
-class TdlgOptions {
+class TdlgOptions : public TDialog {
 public:
     // Control ids, by group.
     enum : int {
@@ -58,7 +59,7 @@ public:
     static constexpr DWORD kHelpContext = 1010;
     static constexpr int kSampleLimit = 100;
 
-    explicit TdlgOptions(OptionsTarget target) : m_target(std::move(target)) {}
+    explicit TdlgOptions(OptionsTarget target) : TDialog(kHelpContext), m_target(std::move(target)) {}
     TdlgOptions(const TdlgOptions&) = delete;
     TdlgOptions& operator=(const TdlgOptions&) = delete;
 
@@ -68,23 +69,18 @@ public:
     bool Execute(HWND owner);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     static LRESULT CALLBACK SampleFieldProc(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                             DWORD_PTR data) noexcept;
-    void FormCreate(HWND dlg);
-    bool OnCommand(int id);
-    void ShowHelp() const;
+    bool OnInit() override; // FormCreate
+    bool OnCommand(int id, int code) override;
+    void OnOK() override; // pbOKClick
 
-    bool Checked(int id) const;
-    void Check(int id, bool on) const;
     void EnableStatusFields(bool on) const;
     void StatusFieldClick();
     void FontBoxClick(int id);
     void pbStandardClick();
-    void pbOKClick();
 
     OptionsTarget m_target;
-    HWND m_dlg = nullptr;
 
     // What OK read from the controls before the dialog went.
     bool m_sampleModified = false;

@@ -18,12 +18,14 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/Application.h"
+#include "ui/Dialog.h"
 
 namespace typa {
 
-class TDlgProgress {
+class TDlgProgress : public TDialog {
 public:
     // Control ids, for whoever drives the dialog from outside.
     static constexpr int kIdLabel = 100;
@@ -38,8 +40,8 @@ public:
     TDlgProgress(const TDlgProgress&) = delete;
     TDlgProgress& operator=(const TDlgProgress&) = delete;
 
-    // Null once the dialog is gone (after ProgressClose, or when creation failed).
-    HWND Handle() const noexcept { return m_dlg; }
+    // Handle() is null once the dialog is gone (after ProgressClose, or when creation failed).
+    using TDialog::Handle;
 
     // Hides Cancel for good: ProgressOpen then leaves the cursor alone and ProgressStep runs no
     // messages, so the run cannot be cancelled. Call it before ProgressOpen.
@@ -61,9 +63,9 @@ private:
     friend void ProgressShowKept() noexcept;
     friend void ProgressClose(TDlgProgress&) noexcept;
 
-    static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    void FormCreate(HWND dlg);
-    void pbCancelClick();
+    bool OnInit() override; // FormCreate
+    void OnOK() override {} // no OK button
+    void OnCancel() override; // pbCancelClick
     void SetLabel(const std::string& text);
     void SetPosition(int position);
     void Destroy() noexcept;
@@ -76,11 +78,8 @@ private:
     } m_kept;
     bool m_quickShown = false;
     DWORD m_quickShownAt = 0;
-
-    HWND m_dlg = nullptr;
-    HWND lblUserText = nullptr;
-    HWND gProgress = nullptr;
-    HWND pbCancel = nullptr;
+    // The windows ProgressOpen disabled, given back by ProgressClose.
+    std::vector<HWND> m_disabled;
 };
 
 // Starts a run: the arrow cursor when Cancel shows (so that it can be aimed at), the caption

@@ -8,32 +8,28 @@
 
 #include "app/ErrorBox.h"
 #include "platform/Handles.h"
+#include "ui/QuestionDialog.h"
 
 namespace typa {
 
-class TDlgWarning {
+class TDlgWarning : public TQuestionDialog {
 public:
     // Help topic of the dialog, opened by "Hilfe" and F1.
     static constexpr DWORD kHelpContext = 1030;
+
+    TDlgWarning() : TQuestionDialog(kHelpContext) {}
 
     // Shows the dialog over `owner` (may be null) until the user answers; Yes for "&Ja", No for
     // "&Nein", Escape or Enter on the default button. Under ScriptedBoxes the script answers.
     MsgResult Execute(HWND owner, const std::string& caption, const std::string& text);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    void OnInitDialog(HWND dlg);
-    bool OnCommand(HWND dlg, int id);
-    void ShowHelp(HWND dlg) const;
+    bool OnInit() override;
 
     std::string m_caption;
     std::string m_text;
     // The label's 12-pixel font, alive while the dialog is.
     UniqueFont m_labelFont;
-    HWND lblUserText = nullptr;
-    HWND pbYes = nullptr;
-    HWND pbNo = nullptr;
-    HWND pbHelp = nullptr;
 };
 
 } // namespace typa
