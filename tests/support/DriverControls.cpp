@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 namespace typa::e2e {
 
@@ -155,7 +157,7 @@ HTREEITEM Next(HWND tree, UINT flag, HTREEITEM item)
                                              reinterpret_cast<LPARAM>(item)));
 }
 
-TreeItem ReadItem(HWND tree, RemoteMemory& mem, HTREEITEM handle, int level)
+std::optional<TreeItem> ReadItem(HWND tree, RemoteMemory& mem, HTREEITEM handle, int level)
 {
     TVITEMW item{};
     item.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE | TVIF_IMAGE | TVIF_SELECTEDIMAGE |
@@ -167,7 +169,7 @@ TreeItem ReadItem(HWND tree, RemoteMemory& mem, HTREEITEM handle, int level)
     WCHAR empty = L'\0';
     mem.Write(&item, sizeof item);
     mem.Write(&empty, sizeof empty, sizeof item);
-    if (!SendWide(tree, TVM_GETITEMW, 0, mem.At())) throw DriverError("TVM_GETITEM failed");
+    if (!SendWide(tree, TVM_GETITEMW, 0, mem.At())) return std::nullopt;  // deleted meanwhile
     mem.Read(&item, sizeof item);
 
     std::vector<WCHAR> text(kTextChars + 1, L'\0');
@@ -191,12 +193,14 @@ TreeItem ReadItem(HWND tree, RemoteMemory& mem, HTREEITEM handle, int level)
 
 } // namespace
 
-std::vector<TreeItem> TreeItems(HWND tree)
+namespace {
+
+// One depth-first walk with an explicit stack of the next sibling at each level; the count
+// limit guards against a hostile tree whose links loop. Nothing when an item went away while
+// it was being read (the program rebuilt the tree under the reader).
+std::optional<std::vector<TreeItem>> WalkTree(HWND tree, RemoteMemory& mem)
 {
-    RemoteMemory mem(tree, sizeof(TVITEMW) + (kTextChars + 1) * sizeof(WCHAR));
     std::vector<TreeItem> items;
-    // Depth-first with an explicit stack of the next sibling at each level; the count limit
-    // guards against a hostile tree whose links loop.
     const size_t limit = static_cast<size_t>(std::max(TreeCount(tree), 0)) + 1;
     std::vector<HTREEITEM> stack{Next(tree, TVGN_ROOT, nullptr)};
     while (!stack.empty() && items.size() < limit) {
@@ -206,11 +210,28 @@ std::vector<TreeItem> TreeItems(HWND tree)
             continue;
         }
         int level = static_cast<int>(stack.size()) - 1;
-        items.push_back(ReadItem(tree, mem, current, level));
+        std::optional<TreeItem> item = ReadItem(tree, mem, current, level);
+        if (!item) return std::nullopt;
+        items.push_back(std::move(*item));
         stack.back() = Next(tree, TVGN_NEXT, current);
         stack.push_back(Next(tree, TVGN_CHILD, current));
     }
     return items;
+}
+
+} // namespace
+
+std::vector<TreeItem> TreeItems(HWND tree)
+{
+    RemoteMemory mem(tree, sizeof(TVITEMW) + (kTextChars + 1) * sizeof(WCHAR));
+    // A tree being rebuilt is read again once it has settled; one that never lets a walk
+    // through is an error of its own.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (std::optional<std::vector<TreeItem>> items = WalkTree(tree, mem)) return std::move(*items);
+        if (!IsWindow(tree)) break;
+        Sleep(20);
+    }
+    throw DriverError("TVM_GETITEM failed");
 }
 
 std::optional<TreeItem> TreeSelection(HWND tree)
