@@ -7,12 +7,7 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES=(valgrind g++ make fontconfig
           fonts-noto-core fonts-noto-extra fonts-noto-ui-core fonts-noto-ui-extra fonts-dejavu-core
           fonts-liberation2 fonts-freefont-ttf fonts-crosextra-carlito fonts-crosextra-caladea)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  [[ $(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true) == installed ]] || missing+=("$p")
-done
-if (( ${#missing[@]} )); then
-  apt-get update -qq </dev/null
-  apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
-fi
+say() { printf 'bench setup: %s\n' "$*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/apt.sh"
+install_missing --no-install-recommends -- "${PACKAGES[@]}"
 echo "bench setup: ready"

@@ -5,12 +5,7 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 PACKAGES=(clang libclang-rt-14-dev cmake make
           fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-noto-core)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  [[ $(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true) == installed ]] || missing+=("$p")
-done
-if (( ${#missing[@]} )); then
-  apt-get update -qq </dev/null
-  apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
-fi
+say() { printf 'fuzz setup: %s\n' "$*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/apt.sh"
+install_missing --no-install-recommends -- "${PACKAGES[@]}"
 echo "fuzz setup: ready"
