@@ -75,9 +75,12 @@ void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop)
             dialog.HideCancel();
             dialog.SetHeight(Scaled(110));
             ProgressOpen(dialog, nullptr, LoadMessage(1042), GetActiveWindow() == m_wnd);
+            // The whole read takes a fraction of a second: the bar moves every few tens of
+            // milliseconds, not for every twentieth family.
             WindowDc dc(m_wnd);
             BuildInstalledCatalogue(dc.Get(), FamilyNames, InstalledCatalogue,
-                                    [&](int percent) { ProgressStep(dialog, percent, LoadMessage(1042)); });
+                                    [&](int percent) { ProgressQuickStep(dialog, percent, LoadMessage(1042)); });
+            ProgressShowKept();
         }
 
         std::vector<TToShowItem*> rows;

@@ -107,11 +107,21 @@ LOGFONTA SystemFontLogFont(HDC dc)
     return RegularLogFont(dc, "MS Sans Serif", kSystemFontPoints);
 }
 
+int SystemLineHeight(HDC dc) { return RowFont(dc, SystemFontLogFont(dc)).tm.tmHeight; }
+
 int MeasureFontRow(HDC dc, const TToShowItem& item, const std::string& rowText, std::uint8_t fontOptions,
                    const std::string& sampleText)
 {
-    const int h1 = RowFont(dc, RowFontLogFont(dc, rowText)).tm.tmHeight;
-    const int h2 = RowFont(dc, SystemFontLogFont(dc)).tm.tmHeight;
+    return MeasureFontRow(dc, item, rowText, fontOptions, sampleText, SystemLineHeight(dc));
+}
+
+int MeasureFontRow(HDC dc, const TToShowItem&, const std::string& rowText, std::uint8_t fontOptions,
+                   const std::string& sampleText, int systemLine)
+{
+    // The font itself is created only when a line is drawn in it.
+    const bool ownLines = (fontOptions & (kRowNameInFont | kRowAlphabet | kRowSample)) != 0;
+    const int h1 = ownLines ? RowFont(dc, RowFontLogFont(dc, rowText)).tm.tmHeight : 0;
+    const int h2 = systemLine;
     int height = 6;
     if (fontOptions & kRowNameInFont) height += h1 + 1;
     if (fontOptions & kRowNameInSystem) height += h2 + 1;

@@ -34,9 +34,14 @@ LOGFONTA RowFontLogFont(HDC dc, const std::string& rowText);
 LOGFONTA SystemFontLogFont(HDC dc);
 
 // The height of a row with the parts of `fontOptions`, as the list box wants it from
-// WM_MEASUREITEM. Loads no resource: the caller does that around the call.
+// WM_MEASUREITEM. Loads no resource: the caller does that around the call. `systemLine` is
+// SystemLineHeight(dc), the same for every row, which a caller measuring many rows takes once.
 int MeasureFontRow(HDC dc, const TToShowItem& item, const std::string& rowText, std::uint8_t fontOptions,
                    const std::string& sampleText);
+int MeasureFontRow(HDC dc, const TToShowItem& item, const std::string& rowText, std::uint8_t fontOptions,
+                   const std::string& sampleText, int systemLine);
+// The height of the lines of a row drawn in the system font (name and file name).
+int SystemLineHeight(HDC dc);
 
 // Paints one row into `r` of `dc` (WM_DRAWITEM). `availableList` marks the folder list, where
 // an installed font is shown red whether selected or not. The DC's selected objects, text

@@ -82,6 +82,10 @@ void TFontListBox::Fill(const std::vector<TToShowItem*>& rows, int topRow)
 {
     ScopedNoRedraw noRedraw(m_list);
     // Rows go in at their index, already in order, so the measure of each new row knows its item.
+    // One DC serves every row's measure, and the system-font lines are the same in each.
+    WindowDc dc(m_list);
+    m_measureDc = dc.Get();
+    m_systemLine = SystemLineHeight(dc.Get());
     m_rowsBeingAdded = &rows;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         auto row = static_cast<int>(
@@ -89,6 +93,7 @@ void TFontListBox::Fill(const std::vector<TToShowItem*>& rows, int topRow)
         if (row >= 0) SendMessageA(m_list, LB_SETITEMDATA, row, reinterpret_cast<LPARAM>(rows[i]));
     }
     m_rowsBeingAdded = nullptr;
+    m_measureDc = nullptr;
     if (topRow > 0 && topRow < static_cast<int>(rows.size())) SendMessageA(m_list, LB_SETTOPINDEX, topRow, 0);
 }
 
@@ -98,9 +103,8 @@ void TFontListBox::Measure(MEASUREITEMSTRUCT& mis)
     TToShowItem& item = *(*m_rowsBeingAdded)[mis.itemID];
     // A folder font is measured in itself: its file is loaded just for the measure.
     if (m_available && NeedsPreview(item)) LoadPreview(item);
-    WindowDc dc(m_list);
     mis.itemHeight = static_cast<UINT>(
-        std::clamp(MeasureFontRow(dc.Get(), item, item.Name, m_fontOptions, m_sampleText), 1, 255));
+        std::clamp(MeasureFontRow(m_measureDc, item, item.Name, m_fontOptions, m_sampleText, m_systemLine), 1, 255));
     if (m_available && item.PreviewLoaded) UnloadPreview(item);
 }
 

@@ -83,6 +83,8 @@ private:
     const std::uint8_t& m_fontOptions;
     const std::string& m_sampleText;
     const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
+    HDC m_measureDc = nullptr;                                  // ... in the list's DC of the fill
+    int m_systemLine = 0;                                       // ... and its system-font lines
     int m_lastPreviewRow = -1;                                  // the drawn row that keeps its file
     std::string m_typed;                                        // find by typing: what was typed
     DWORD m_typedAt = 0;                                        // ... and when it was last added to

@@ -179,6 +179,14 @@ TEST_CASE("Row heights follow the display options")
     // A sample of exactly 50 characters takes one line.
     CHECK(MeasureFontRow(dc, item, kFace, 16, std::string(50, 'a')) == 6 + h1 + 3);
     CHECK(MeasureFontRow(dc, item, kFace, 16, std::string(51, 'a')) == 6 + 2 * h1 + 4);
+
+    // A list measures its rows with the system lines' height taken once for the fill.
+    CHECK(SystemLineHeight(dc) == h2);
+    for (int parts : {0, 1, 2, 4, 2 | 4, 8, 16, int{kAllParts}}) {
+        const auto options = static_cast<std::uint8_t>(parts);
+        CHECK(MeasureFontRow(dc, item, kFace, options, kDefaultSample, h2) ==
+              MeasureFontRow(dc, item, kFace, options, kDefaultSample));
+    }
 }
 
 TEST_CASE("A row with no parts shows only its frame: top, bottom at R.bottom - 2, left, no right edge")
