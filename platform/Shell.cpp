@@ -65,6 +65,18 @@ std::string KeeperPath(const std::string& path)
     return {};
 }
 
+// Drives on which a file moved to the bin was seen to keep its second name: their bin is on
+// the same volume, so the link count alone tells a move from an erasure there, and the bin
+// need not be counted (which reads every item it holds) before and after each file.
+bool& LinkCountTells(char driveLetter)
+{
+    static bool known[26] = {};
+    static bool unknown = false;
+    const char d = static_cast<char>(driveLetter & ~0x20); // upper case
+    if (d < 'A' || d > 'Z') return unknown = false;
+    return known[d - 'A'];
+}
+
 } // namespace
 
 DWORD MoveToRecycleBin(const std::string& fullPath)
@@ -85,7 +97,8 @@ DWORD MoveToRecycleBin(const std::string& fullPath)
         DeleteFileA(keeper.c_str());
         return error ? error : ERROR_CANNOT_MAKE; // without a way back the file is not handed over
     }
-    const long long itemsBefore = BinItems(fullPath);
+    const bool countBin = !linked || !LinkCountTells(fullPath[0]);
+    const long long itemsBefore = countBin ? BinItems(fullPath) : -1;
 
     // The list of files ends with an empty name: two NULs.
     std::string from = fullPath;
@@ -102,8 +115,10 @@ DWORD MoveToRecycleBin(const std::string& fullPath)
         DeleteFileA(keeper.c_str());
         return result ? result : ERROR_CANCELLED;
     }
-    const long long itemsAfter = BinItems(fullPath);
-    const bool inBin = (linked && LinkCount(keeper) >= 2) || (itemsBefore >= 0 && itemsAfter > itemsBefore);
+    const bool linkKept = linked && LinkCount(keeper) >= 2;
+    if (linkKept) LinkCountTells(fullPath[0]) = true;
+    const long long itemsAfter = countBin && !linkKept ? BinItems(fullPath) : -1;
+    const bool inBin = linkKept || (itemsBefore >= 0 && itemsAfter > itemsBefore);
     if (inBin && result == 0) {
         DeleteFileA(keeper.c_str());
         return 0;

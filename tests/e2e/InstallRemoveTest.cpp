@@ -381,6 +381,54 @@ TEST_CASE("A Recycle Bin that refuses the file: 3006, the file stays in the font
     }
 }
 
+TEST_CASE("A Recycle Bin that stops working after a first removal: the next font stays")
+{
+    // The first removal shows that this drive's bin keeps a moved file's second name; the bin
+    // then becomes unusable while the program runs, and the next file must not be erased.
+    Scene scene("breaking-bin", {kLatoItalic, kHackBold});
+    const std::string home = XdgDataHome() + "-breaking";
+    const std::string trash = home + "/Trash";
+    CreateDirectoryA(WinePath(home).c_str(), nullptr);
+    CreateDirectoryA(WinePath(trash).c_str(), nullptr);
+    const std::string hackFile = FontsFolder() + "\\" + kHackBold.bare;
+    const std::string hackBytes = ReadAll(scene.Source(kHackBold));
+    REQUIRE(!hackBytes.empty());
+
+    Process typa;
+    REQUIRE(typa.StartTypa({}, {{"XDG_DATA_HOME", home}}));
+    HWND main = WaitUntilStarted(typa);
+    REQUIRE(main);
+    HWND installed = ChildById(main, lbInstalledFonts);
+    SelectRows(ChildById(main, lbAvailableFonts), {kLatoItalic, kHackBold});
+    InstallTo(main, 0);
+    REQUIRE(RunOver(typa, main));
+
+    SelectRows(installed, {kLatoItalic});
+    Command(main, btFontDelete);
+    Expect(typa, "Confirmer la suppression", CountText(1), "Oui");
+    REQUIRE(RunOver(typa, main));
+    CHECK_FALSE(SystemValue(kLatoItalic));
+    CHECK(Exists(WinePath(trash + "/files/" + kLatoItalic.bare)));
+
+    // Where the bin's folder was now lies a plain file.
+    REQUIRE(MoveFileA(WinePath(trash).c_str(), WinePath(trash + ".old").c_str()));
+    WriteAll(WinePath(trash), "not a folder");
+    SelectRows(installed, {kHackBold});
+    Command(main, btFontDelete);
+    Expect(typa, "Confirmer la suppression", CountText(1), "Oui");
+    Expect(typa, "Erreur", BinRefusedText(kHackBold.bare), "Oui");
+    REQUIRE(RunOver(typa, main));
+    CHECK(ReadAll(hackFile) == hackBytes);
+    CHECK(SystemValue(kHackBold));
+    CHECK(RowOf(installed, kHackBold.name) >= 0);
+    CHECK(TemporaryFiles().empty());
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+
+    DeleteFileA(WinePath(trash).c_str());
+    DeleteFileA(WinePath(trash + ".old/files/" + kLatoItalic.bare).c_str());
+    DeleteFileA(WinePath(trash + ".old/info/" + kLatoItalic.bare + ".trashinfo").c_str());
+}
+
 TEST_CASE("A font whose name ends in \"Standard\" keeps the group it was installed into")
 {
     // Its full name "Typa Essai Standard" carries " Standard" after its family's name: the
