@@ -325,12 +325,27 @@ std::string XdgDataHome()
     return unixPath;
 }
 
+// Removes the installed font f, which the bin refuses: 3006 answered Yes, and the font is still
+// there, whole, still registered and listed; no second name is left over.
+void RemoveRefusedByBin(Process& typa, HWND main, const DemoFont& f, const std::string& bytes)
+{
+    HWND installed = ChildById(main, lbInstalledFonts);
+    SelectRows(installed, {f});
+    Command(main, btFontDelete);
+    Expect(typa, "Confirmer la suppression", CountText(1), "Oui");
+    Expect(typa, "Erreur", BinRefusedText(f.bare), "Oui");
+    REQUIRE(RunOver(typa, main));
+    CHECK(ReadAll(FontsFolder() + "\\" + f.bare) == bytes);
+    CHECK(SystemValue(f));
+    CHECK(RowOf(installed, f.name) >= 0);
+    CHECK(TemporaryFiles().empty());
+}
+
 } // namespace
 
 TEST_CASE("A Recycle Bin that refuses the file: 3006, the file stays in the fonts folder, nothing is erased")
 {
     Scene scene("refusing-bin", {kLatoItalic});
-    const std::string file = FontsFolder() + "\\" + kLatoItalic.bare;
     const std::string bytes = ReadAll(scene.Source(kLatoItalic));
     REQUIRE(bytes.size() > 65536);
 
@@ -357,21 +372,11 @@ TEST_CASE("A Recycle Bin that refuses the file: 3006, the file stays in the font
         REQUIRE(typa.StartTypa({}, {{"XDG_DATA_HOME", home}}));
         HWND main = WaitUntilStarted(typa);
         REQUIRE(main);
-        HWND installed = ChildById(main, lbInstalledFonts);
         SelectRows(ChildById(main, lbAvailableFonts), {kLatoItalic});
         InstallTo(main, 0);
         REQUIRE(RunOver(typa, main));
         REQUIRE(SystemValue(kLatoItalic));
-        SelectRows(installed, {kLatoItalic});
-        Command(main, btFontDelete);
-        Expect(typa, "Confirmer la suppression", CountText(1), "Oui");
-        Expect(typa, "Erreur", BinRefusedText(kLatoItalic.bare), "Oui");
-        REQUIRE(RunOver(typa, main));
-        // The font is still there, whole, still registered and listed; no second name is left over.
-        CHECK(ReadAll(file) == bytes);
-        CHECK(SystemValue(kLatoItalic));
-        CHECK(RowOf(installed, kLatoItalic.name) >= 0);
-        CHECK(TemporaryFiles().empty());
+        RemoveRefusedByBin(typa, main, kLatoItalic, bytes);
         CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
     }
     // What the shell left of its attempt in the small bin.
@@ -390,7 +395,6 @@ TEST_CASE("A Recycle Bin that stops working after a first removal: the next font
     const std::string trash = home + "/Trash";
     CreateDirectoryA(WinePath(home).c_str(), nullptr);
     CreateDirectoryA(WinePath(trash).c_str(), nullptr);
-    const std::string hackFile = FontsFolder() + "\\" + kHackBold.bare;
     const std::string hackBytes = ReadAll(scene.Source(kHackBold));
     REQUIRE(!hackBytes.empty());
 
@@ -413,15 +417,7 @@ TEST_CASE("A Recycle Bin that stops working after a first removal: the next font
     // Where the bin's folder was now lies a plain file.
     REQUIRE(MoveFileA(WinePath(trash).c_str(), WinePath(trash + ".old").c_str()));
     WriteAll(WinePath(trash), "not a folder");
-    SelectRows(installed, {kHackBold});
-    Command(main, btFontDelete);
-    Expect(typa, "Confirmer la suppression", CountText(1), "Oui");
-    Expect(typa, "Erreur", BinRefusedText(kHackBold.bare), "Oui");
-    REQUIRE(RunOver(typa, main));
-    CHECK(ReadAll(hackFile) == hackBytes);
-    CHECK(SystemValue(kHackBold));
-    CHECK(RowOf(installed, kHackBold.name) >= 0);
-    CHECK(TemporaryFiles().empty());
+    RemoveRefusedByBin(typa, main, kHackBold, hackBytes);
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
 
     DeleteFileA(WinePath(trash).c_str());
