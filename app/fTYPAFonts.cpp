@@ -80,7 +80,6 @@ void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop)
             WindowDc dc(m_wnd);
             BuildInstalledCatalogue(dc.Get(), FamilyNames, InstalledCatalogue,
                                     [&](int percent) { ProgressQuickStep(dialog, percent, LoadMessage(1042)); });
-            ProgressShowKept();
         }
 
         std::vector<TToShowItem*> rows;

@@ -121,28 +121,31 @@ void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA
     }
 }
 
-void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
-                             const std::function<void(int)>& progress)
+void ReadTrueTypeFamilies(HDC dc, NameList& familyNames)
 {
-    FamilyPassState state{&familyNames, &installed, {}};
-
+    FamilyPassState state{&familyNames, nullptr, {}};
     familyNames.Clear();
     gdi::EnumFamilies(dc, nullptr, [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD) {
         FamilyPassCallback(0, f, m, state);
         return true;
     });
+}
 
-    {
-        reg::NamesAndData values = reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
-        for (std::size_t i = 0; i < values.names.size(); ++i) {
-            auto item = ItemFromSystemFont(values.names[i], values.data[i], familyNames);
-            if (!item) continue;
-            std::string name = item->Name;
-            installed.Add(name, item);
-        }
+void AddSystemFonts(const NameList& familyNames, FontCatalogue& installed)
+{
+    reg::NamesAndData values = reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
+    for (std::size_t i = 0; i < values.names.size(); ++i) {
+        auto item = ItemFromSystemFont(values.names[i], values.data[i], familyNames);
+        if (!item) continue;
+        std::string name = item->Name;
+        installed.Add(name, item);
     }
-    if (progress) progress(5);
+}
 
+void ReadFacesOfFamilies(HDC dc, const NameList& familyNames, FontCatalogue& installed,
+                         const std::function<void(int)>& progress)
+{
+    FamilyPassState state{nullptr, &installed, {}};
     const int n = familyNames.Count();
     for (int i = 0; i < n; ++i) {
         state.currentFamily = familyNames[i].substr(0, 64);
@@ -152,7 +155,15 @@ void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& insta
         });
         if (i % 20 == 0 && progress) progress(5 + static_cast<int>(std::lround(95.0 * i / n)));
     }
+}
 
+void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
+                             const std::function<void(int)>& progress)
+{
+    ReadTrueTypeFamilies(dc, familyNames);
+    AddSystemFonts(familyNames, installed);
+    if (progress) progress(5);
+    ReadFacesOfFamilies(dc, familyNames, installed, progress);
     installed.MarkComplete();
     ReadFontGroups(installed);
 }

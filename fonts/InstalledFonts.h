@@ -38,6 +38,12 @@ std::unique_ptr<TToShowItem> ItemFromSystemFont(const std::string& valueName, co
 // 5 + 95·i/n at every twentieth family.
 void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
                              const std::function<void(int percent)>& progress);
+// Its steps, in its order: the TrueType families; an item for every system font value; the
+// family and creation record of each item, from the faces of every family.
+void ReadTrueTypeFamilies(HDC dc, NameList& familyNames);
+void AddSystemFonts(const NameList& familyNames, FontCatalogue& installed);
+void ReadFacesOfFamilies(HDC dc, const NameList& familyNames, FontCatalogue& installed,
+                         const std::function<void(int percent)>& progress);
 
 // The family-enumeration callback of both passes; any other pass number is an internal error.
 struct FamilyPassState {

@@ -2,6 +2,7 @@
 #include "platform/Handles.h"
 #include <shellapi.h>
 #include <shlobj.h>
+#include <bitset>
 #include <cstring>
 
 namespace typa::shell {
@@ -65,16 +66,19 @@ std::string KeeperPath(const std::string& path)
     return {};
 }
 
-// Drives on which a file moved to the bin was seen to keep its second name: their bin is on
-// the same volume, so the link count alone tells a move from an erasure there, and the bin
-// need not be counted (which reads every item it holds) before and after each file.
-bool& LinkCountTells(char driveLetter)
+// Drives (A to Z) on which a file moved to the bin was seen to keep its second name: their bin
+// is on the same volume, so the link count alone tells a move from an erasure there, and the
+// bin need not be counted (which reads every item it holds) before and after each file.
+std::bitset<26>& LinkCountTells()
 {
-    static bool known[26] = {};
-    static bool unknown = false;
-    const char d = static_cast<char>(driveLetter & ~0x20); // upper case
-    if (d < 'A' || d > 'Z') return unknown = false;
-    return known[d - 'A'];
+    static std::bitset<26> drives;
+    return drives;
+}
+
+int DriveIndex(char letter)
+{
+    const char upper = static_cast<char>(letter & ~0x20);
+    return upper >= 'A' && upper <= 'Z' ? upper - 'A' : -1;
 }
 
 } // namespace
@@ -97,7 +101,8 @@ DWORD MoveToRecycleBin(const std::string& fullPath)
         DeleteFileA(keeper.c_str());
         return error ? error : ERROR_CANNOT_MAKE; // without a way back the file is not handed over
     }
-    const bool countBin = !linked || !LinkCountTells(fullPath[0]);
+    const int drive = DriveIndex(fullPath[0]);
+    const bool countBin = !linked || drive < 0 || !LinkCountTells()[drive];
     const long long itemsBefore = countBin ? BinItems(fullPath) : -1;
 
     // The list of files ends with an empty name: two NULs.
@@ -116,7 +121,7 @@ DWORD MoveToRecycleBin(const std::string& fullPath)
         return result ? result : ERROR_CANCELLED;
     }
     const bool linkKept = linked && LinkCount(keeper) >= 2;
-    if (linkKept) LinkCountTells(fullPath[0]) = true;
+    if (linkKept && drive >= 0) LinkCountTells().set(drive);
     const long long itemsAfter = countBin && !linkKept ? BinItems(fullPath) : -1;
     const bool inBin = linkKept || (itemsBefore >= 0 && itemsAfter > itemsBefore);
     if (inBin && result == 0) {

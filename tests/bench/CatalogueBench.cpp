@@ -14,9 +14,6 @@
 #include "ui/DlgProgress.h"
 #include "ui/RunDialogs.h"
 
-#include "platform/GdiFonts.h"
-#include "platform/Registry.h"
-
 #include <windows.h>
 #include <commctrl.h>
 #include <algorithm>
@@ -106,47 +103,28 @@ void BuildInstalled()
                 installed.Count(), withFamily, families.Count(), buildMs, buildMs / std::max(1, installed.Count()));
 }
 
-// The steps of the build one by one, with the same calls: where its time goes.
+// The steps of the build one by one: where its time goes.
 void InstalledSteps()
 {
     NameList families(false);
     FontCatalogue installed(FontCatalogue::Order::AsAdded);
-    FamilyPassState state{&families, &installed, {}};
     HDC dc = GetDC(nullptr);
     auto t = Clock::now();
-    gdi::EnumFamilies(dc, nullptr, [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD) {
-        FamilyPassCallback(0, f, m, state);
-        return true;
-    });
+    ReadTrueTypeFamilies(dc, families);
     const double familiesMs = Ms(t);
     t = Clock::now();
-    reg::NamesAndData values = reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
-    const double registryMs = Ms(t);
+    AddSystemFonts(families, installed);
+    const double systemMs = Ms(t);
     t = Clock::now();
-    for (std::size_t i = 0; i < values.names.size(); ++i)
-        if (auto item = ItemFromSystemFont(values.names[i], values.data[i], families)) {
-            std::string name = item->Name;
-            installed.Add(name, item);
-        }
-    const double itemsMs = Ms(t);
-    t = Clock::now();
-    int faces = 0;
-    for (int i = 0; i < families.Count(); ++i) {
-        state.currentFamily = families[i].substr(0, 64);
-        gdi::EnumFamilies(dc, families[i].c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD) {
-            ++faces;
-            FamilyPassCallback(1, f, m, state);
-            return true;
-        });
-    }
+    ReadFacesOfFamilies(dc, families, installed, nullptr);
     const double facesMs = Ms(t);
     t = Clock::now();
     ReadFontGroups(installed);
     const double groupsMs = Ms(t);
     ReleaseDC(nullptr, dc);
-    std::printf("steps: families %.0f ms (%d), registry %.0f ms (%zu values), items %.0f ms, "
-                "faces of each family %.0f ms (%d faces), groups %.0f ms\n",
-                familiesMs, families.Count(), registryMs, values.names.size(), itemsMs, facesMs, faces, groupsMs);
+    std::printf("steps: families %.0f ms (%d), system font values read and listed %.0f ms (%d fonts), "
+                "faces of each family %.0f ms, groups %.0f ms\n",
+                familiesMs, families.Count(), systemMs, installed.Count(), facesMs, groupsMs);
 }
 
 } // namespace
