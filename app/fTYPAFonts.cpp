@@ -8,6 +8,7 @@
 #include "app/Messages.h"
 #include "app/Scale.h"
 #include "fonts/FolderScan.h"
+#include "fonts/FontFiles.h"
 #include "fonts/InstalledFonts.h"
 #include "groups/TreeProps.h"
 #include "ops/Move.h"
@@ -22,6 +23,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace typa {
 
@@ -309,6 +311,9 @@ void TfrmTYPA::OpenSheet(TFontSide& side, int row)
     font.family = item->Family;
     font.fileName = item->FileName;
     font.logFont = item->LogFont;
+    font.faceIndex = item->FaceIndex;
+    for (const std::string& face : FaceNamesOfFile(*item))
+        if (face != item->Name) font.otherFaces.push_back(face);
     if (side.IsAvailable()) {
         font.path = item->Path;
         font.size = item->Size;
@@ -367,13 +372,15 @@ void TfrmTYPA::UpdateStatus()
     if (InstalledSideActive && m_groups.Current() == m_groups.Root()) in.total = InstalledCatalogue.Count();
 
     const TFontListBox& available = m_available.List();
+    std::unordered_set<const void*> counted; // the faces of a collection share one file
     for (int row = 0; row < available.Count(); ++row) {
         TToShowItem* item = available.Item(row);
         if (!item || item->Installed) continue;
         ++in.notInstalled;
         if (available.Selected(row)) {
             if (!InstalledSideActive) ++in.selected;
-            in.selectedSize += static_cast<std::uint64_t>(std::max(item->Size, 0));
+            if (counted.insert(FileKey(*item)).second)
+                in.selectedSize += static_cast<std::uint64_t>(std::max(item->Size, 0));
         }
     }
     if (InstalledSideActive) in.selected = active.SelectedCount();

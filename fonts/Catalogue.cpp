@@ -1,4 +1,5 @@
 #include "fonts/Catalogue.h"
+#include "fonts/FontFiles.h"
 #include "fonts/NameCompare.h"
 
 #include <algorithm>
@@ -126,7 +127,8 @@ int NameList::IndexOf(const std::string& name) const
 
 void MarkInstalled(TToShowItem& item, const NameList& fontsFolderFiles, const FontCatalogue& installed)
 {
-    const std::string file = UpperCase(item.FileName);
+    // The name the file has, or would have, in the fonts folder.
+    const std::string file = UpperCase(InstallFileName(item));
     auto dot = file.find_last_of('.');
     const std::string fot = (dot == std::string::npos ? file : file.substr(0, dot)) + ".FOT";
     item.OwnFileInstalled = fontsFolderFiles.Contains(file) || fontsFolderFiles.Contains(fot);

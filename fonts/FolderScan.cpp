@@ -4,15 +4,23 @@
 #include "app/ErrorBox.h"
 #include "app/RunUi.h"
 #include "app/Messages.h"
+#include "fonts/FontFiles.h"
 #include "fonts/NameCompare.h"
 #include "fonts/ReadTrueTypeInfo.h"
+#include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "platform/SystemLanguage.h"
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 namespace typa {
+
+namespace {
+// A file whose name the code page cannot hold and that has no short name either.
+constexpr int kMsgUnreadableFileName = 3042;
+} // namespace
 
 bool IsDriveReady(const std::string& path)
 {
@@ -43,16 +51,27 @@ void ReadFontsFolderFiles(const std::string& folder, NameList& list)
 
 namespace {
 
-std::unique_ptr<TToShowItem> ItemFromFile(const std::string& folder, const files::Entry& entry, TrueTypeInfo& info)
+// The font files of a folder: every entry whose name ends in a font file's extension, whatever
+// its attributes, in the order the system returns them.
+DWORD ForEachFontFile(const std::string& folder, const std::function<bool(const files::Entry&)>& callback)
+{
+    return files::ForEachEntry(folder + "*", [&](const files::Entry& e) { return !IsFontFileName(e.name) || callback(e); });
+}
+
+std::unique_ptr<TToShowItem> ItemFromFace(const std::string& folder, const std::string& openName,
+                                          const files::Entry& entry, TrueTypeInfo& info,
+                                          const std::shared_ptr<TFontFile>& file)
 {
     auto item = std::make_unique<TToShowItem>();
     item->Name = info.fullName;
     item->Name.erase(std::remove(item->Name.begin(), item->Name.end(), '\0'), item->Name.end());
     item->FileName = DisplayFileName(entry.name);
-    item->Path = LowerCase(folder + entry.name);
+    item->Path = LowerCase(folder + openName);
     item->Family = info.family;
     item->Size = static_cast<std::int32_t>(std::min<std::uint64_t>(entry.size, INT32_MAX));
     item->LogFont = info.logFont;
+    item->File = file;
+    item->FaceIndex = info.faceIndex;
     return item;
 }
 
@@ -61,7 +80,12 @@ std::unique_ptr<TToShowItem> ItemFromFile(const std::string& folder, const files
 bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, RunUi& ui, DWORD* heldMs)
 {
     if (heldMs) *heldMs = 0;
-    const int total = CountFolderFiles(folderIn, "*.TTF", kCountedAttributes);
+    const std::string folder = files::WithBackslash(folderIn);
+    int total = 0;
+    ForEachFontFile(folder, [&](const files::Entry& e) {
+        if ((e.attributes & ~kCountedAttributes) == 0 && total < INT_MAX) ++total;
+        return true;
+    });
     if (total == 0) return false;
 
     std::unique_ptr<RunProgress> progress = ui.NewProgress();
@@ -69,19 +93,30 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, RunUi
     progress->Open(LoadMessage(1040));
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
 
-    const std::string folder = files::WithBackslash(folderIn);
     const LANGID language = sys::SystemLanguage();
     bool completed = true;
     long long index = 0; // more than 65,535 entries are read on, not wrapped
-    files::ForEachEntry(folder + "*.TTF", [&](const files::Entry& entry) {
+    ForEachFontFile(folder, [&](const files::Entry& entry) {
         ++index;
         const std::string lowerName = LowerCase(entry.name);
         progress->QuickStep(static_cast<int>(std::min<long long>(index * 100 / total, 100)),
                             FormatMessage(1041, {lowerName}));
         if (progress->Cancelled()) return completed = false;
 
-        TrueTypeInfo info;
-        TrueTypeOutcome outcome = ReadTrueTypeInfo(folder + entry.name, info, language);
+        // A name the code page cannot hold is opened by its short name, which it always can.
+        std::string openName = entry.name;
+        if (cp::HasLostCharacters(entry.name)) {
+            if (entry.shortName.empty()) {
+                if (ShowMessageBox(FormatMessage(kMsgUnreadableFileName, {lowerName}), MsgKind::Error,
+                                   MsgButton::Yes | MsgButton::No) != MsgResult::Yes)
+                    return completed = false;
+                return true;
+            }
+            openName = entry.shortName;
+        }
+
+        FontFileInfo info;
+        TrueTypeOutcome outcome = ReadFontFileInfo(folder + openName, info, language);
         if (outcome == TrueTypeOutcome::StopScan) return completed = false;
         if (outcome != TrueTypeOutcome::Usable) {
             MsgResult answer = ShowMessageBox(FormatMessage(3008, {lowerName}), MsgKind::Error,
@@ -89,10 +124,15 @@ bool ScanFontFolder(const std::string& folderIn, FontCatalogue& catalogue, RunUi
             if (answer != MsgResult::Yes) return completed = false;
             return true;
         }
-        auto item = ItemFromFile(folder, entry, info);
-        const std::string name = item->Name;
-        if (catalogue.Add(name, item) < 0) // the first file of that name keeps its place
-            ShowError(18, FormatMessage(1050, {item->Name, item->FileName}));
+        auto file = std::make_shared<TFontFile>();
+        file->Collection = info.collection;
+        for (const TrueTypeInfo& face : info.faces) file->Faces.push_back({face.fullName, face.family});
+        for (TrueTypeInfo& face : info.faces) {
+            auto item = ItemFromFace(folder, openName, entry, face, file);
+            const std::string name = item->Name;
+            if (catalogue.Add(name, item) < 0) // the first font of that name keeps its place
+                ShowError(18, FormatMessage(1050, {item->Name, item->FileName}));
+        }
         return true;
     });
 

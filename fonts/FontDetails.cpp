@@ -68,15 +68,15 @@ void NoteEntry(const std::uint8_t* entry, Directory& dir) noexcept
     ref->usable = BelowMaxOffset(ref->offset, ref->length);
 }
 
-// False when the file has no offset table.
-bool ReadDirectory(Windows& window, Directory& dir)
+// False when the face has no offset table at `faceOffset`.
+bool ReadDirectory(Windows& window, std::uint32_t faceOffset, Directory& dir)
 {
-    const std::uint8_t* p = window.Get(Part::Directory, 0, kOffsetTableSize, kDirectoryAhead);
+    const std::uint8_t* p = window.Get(Part::Directory, faceOffset, kOffsetTableSize, kDirectoryAhead);
     if (!p) return false;
     dir.version = U32(p);
     const std::uint32_t numTables = U16(p + 4);
     for (std::uint32_t i = 0; i < numTables; ++i) {
-        p = window.Get(Part::Directory, kOffsetTableSize + i * kDirEntrySize, kDirEntrySize,
+        p = window.Get(Part::Directory, std::uint64_t{faceOffset} + kOffsetTableSize + i * kDirEntrySize, kDirEntrySize,
                        (numTables - i) * kDirEntrySize);
         if (!p) {
             dir.cut = true;
@@ -275,12 +275,21 @@ std::string EmbeddingRightsText(std::uint16_t fsType)
     return text;
 }
 
-DetailsStatus ReadFontDetails(RandomAccess& file, FontDetails& out, std::uint16_t userLanguage)
+DetailsStatus ReadFontDetails(RandomAccess& file, FontDetails& out, std::uint16_t userLanguage, std::uint32_t faceIndex)
 {
     out = FontDetails{};
+    // A collection's face lies at its own offset table; its tables' offsets count from the
+    // start of the file, like a single font's.
+    std::vector<std::uint32_t> faces;
+    bool collection = false;
+    if (!ReadFaceOffsets(file, faces, collection) || faceIndex >= faces.size()) return DetailsStatus::NotAFont;
+    out.faceCount = static_cast<std::uint32_t>(faces.size());
     Windows window(file);
     Directory dir;
-    if (!ReadDirectory(window, dir) || !dir.AnyFound()) return DetailsStatus::NotAFont;
+    if (!ReadDirectory(window, faces[faceIndex], dir) || !dir.AnyFound()) {
+        out = FontDetails{};
+        return DetailsStatus::NotAFont;
+    }
 
     NameText names[kSlotCount];
     if (dir.name.found)

@@ -74,6 +74,9 @@ struct FontDetails {
     bool symbolCmap = false;
     std::uint32_t characterCount = 0;
     std::bitset<256> ansiCharacters;
+
+    // Faces of the file: 1 for a single font, the header's count for a collection.
+    std::uint32_t faceCount = 1;
 };
 
 // Limits of the deeper read.
@@ -84,9 +87,12 @@ inline constexpr std::uint32_t kMaxCodePoint = 0x10FFFF;
 // 32,767 segments, and a glyph array as far as the last idRangeOffset can reach.
 inline constexpr std::uint32_t kMaxCmapFormat4Bytes = 16 + 8 * 32767 + 65535 + 2 * 65535;
 
-// Reads `file` into `out` (emptied first). `userLanguage` is a Windows language identifier such
-// as 0x040C. Never throws on any content; only allocation can throw.
-DetailsStatus ReadFontDetails(RandomAccess& file, FontDetails& out, std::uint16_t userLanguage);
+// Reads face `faceIndex` (from 0; a single font has only face 0) of `file` into `out` (emptied
+// first). `userLanguage` is a Windows language identifier such as 0x040C. NotAFont also for a
+// damaged collection header or a face the file does not have. Never throws on any content; only
+// allocation can throw.
+DetailsStatus ReadFontDetails(RandomAccess& file, FontDetails& out, std::uint16_t userLanguage,
+                              std::uint32_t faceIndex = 0);
 
 // A big-endian UTF-16 string of `name` in Windows-1252, as NameText says; a trailing odd byte
 // is dropped.

@@ -2,6 +2,8 @@
 
 #include "platform/FontFile.h"
 
+#include <algorithm>
+
 namespace typa {
 namespace {
 
@@ -20,7 +22,7 @@ private:
 } // namespace
 
 DetailsFile ReadFontDetailsFile(const std::string& path, ttf::FontDetails& details, std::uint16_t userLanguage,
-                                ttf::DetailsStatus* status)
+                                ttf::DetailsStatus* status, int faceIndex)
 {
     details = ttf::FontDetails{};
     FontFile file;
@@ -30,7 +32,8 @@ DetailsFile ReadFontDetailsFile(const std::string& path, ttf::FontDetails& detai
     case FontFileOpen::Opened: break;
     }
     FileAccess access(file);
-    const ttf::DetailsStatus read = ttf::ReadFontDetails(access, details, userLanguage);
+    const ttf::DetailsStatus read =
+        ttf::ReadFontDetails(access, details, userLanguage, static_cast<std::uint32_t>(std::max(faceIndex, 0)));
     if (status) *status = read;
     return DetailsFile::Read;
 }

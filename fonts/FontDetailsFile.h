@@ -8,9 +8,10 @@ namespace typa {
 
 enum class DetailsFile { Read, NotFound, Failed };
 
-// Opens `path`, reads it with ReadFontDetails in the user's language and closes it. NotFound:
-// the file (or its folder) has gone; Failed: it could not be opened (`details` stays empty).
+// Opens `path`, reads its face `faceIndex` with ReadFontDetails in the user's language and closes
+// it. NotFound: the file (or its folder) has gone; Failed: it could not be opened (`details`
+// stays empty).
 DetailsFile ReadFontDetailsFile(const std::string& path, ttf::FontDetails& details, std::uint16_t userLanguage,
-                                ttf::DetailsStatus* status = nullptr);
+                                ttf::DetailsStatus* status = nullptr, int faceIndex = 0);
 
 } // namespace typa

@@ -3,9 +3,23 @@
 // exactly one catalogue; list rows and per-operation lists only point at them.
 #include <windows.h>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace typa {
+
+// A font file as the lists know it, shared by the items of its faces: a collection is loaded for
+// drawing, installed and removed once for all of them. A .ttf or .otf file has one face.
+struct TFontFile {
+    struct Face {
+        std::string name;   // full name, as its item is named
+        std::string family;
+    };
+    std::vector<Face> Faces; // every face the file holds, in the file's order
+    bool Collection = false;
+    int PreviewRefs = 0;     // items holding the file loaded as a temporary font resource
+};
 
 struct TToShowItem {
     std::string Name;     // key in its catalogue and text of its list row
@@ -22,6 +36,13 @@ struct TToShowItem {
     LOGFONTA LogFont{};
     bool PreviewLoaded = false; // the file is loaded as a temporary font resource for drawing
     bool StandardStripped = false; // " Standard" was removed from the registry value name
+
+    // The file the face lies in, shared with the file's other faces; null for an item made
+    // without one, which stands alone for its file.
+    std::shared_ptr<TFontFile> File;
+    int FaceIndex = 0;     // where the face lies among the file's faces, from 0
+    std::string ValueName; // installed: the system font value's name, exactly as stored
+    bool Removed = false;  // installed: its file and value left the system in this run
 };
 
 // "C:\Fonts\ARIALBD.TTF" gives "Arialbd.ttf": the part after the last "\" or ":", lower-cased,

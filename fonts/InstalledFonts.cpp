@@ -3,6 +3,7 @@
 #include "app/Errors.h"
 #include "app/Messages.h"
 #include "app/Settings.h"
+#include "fonts/FontFiles.h"
 #include "fonts/NameCompare.h"
 #include "platform/GdiFonts.h"
 #include "platform/Handles.h"
@@ -61,12 +62,10 @@ bool DeleteSystemFont(const std::string& valueName)
     return reg::DeleteValue(HKEY_LOCAL_MACHINE, SystemFontKey(), valueName);
 }
 
-std::string InstalledFontName(const std::string& valueName, const std::function<bool(const std::string&)>& isFamily,
+std::string InstalledFaceName(const std::string& face, const std::function<bool(const std::string&)>& isFamily,
                               bool* standardStripped)
 {
-    std::string name = valueName;
-    static const std::string kTrueType = " (TrueType)";
-    if (auto p = name.find(kTrueType); p != std::string::npos) name.erase(p, kTrueType.size());
+    std::string name = face;
     static const std::string kStandard = " Standard";
     auto p = name.find(kStandard);
     const bool strip = p != std::string::npos && isFamily(name.substr(0, p));
@@ -75,38 +74,63 @@ std::string InstalledFontName(const std::string& valueName, const std::function<
     return name;
 }
 
+std::string InstalledFontName(const std::string& valueName, const std::function<bool(const std::string&)>& isFamily,
+                              bool* standardStripped)
+{
+    return InstalledFaceName(WithoutTypeSuffix(valueName), isFamily, standardStripped);
+}
+
 std::string InstalledFontName(const std::string& valueName, const std::string& ownFamily)
 {
     WindowDc screen(nullptr);
     return InstalledFontName(valueName, [&](const std::string& family) {
         if (family == ownFamily) return true;
         bool found = false;
-        gdi::EnumFamilies(screen.Get(), family.c_str(), [&](const ENUMLOGFONTA&, const NEWTEXTMETRICA& m, DWORD) {
-            found = (m.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
+        gdi::EnumFamilies(screen.Get(), family.c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD type) {
+            found = IsOutlineFont(f, m, type);
             return !found;
         });
         return found;
     });
 }
 
-std::unique_ptr<TToShowItem> ItemFromSystemFont(const std::string& valueName, const std::string& data,
-                                                const NameList& familyNames)
+std::vector<std::unique_ptr<TToShowItem>> ItemsFromSystemFont(const std::string& valueName, const std::string& data,
+                                                              const NameList& familyNames)
 {
-    if (Extension(data) == ".FON") return nullptr;
-    auto item = std::make_unique<TToShowItem>();
-    const std::string name = InstalledFontName(
-        valueName, [&](const std::string& family) { return familyNames.Contains(family); }, &item->StandardStripped);
-    item->Name = name;
-    item->Family = "*";
-    item->FileName = DisplayFileName(data);
-    item->Path = data;
-    return item;
+    std::vector<std::unique_ptr<TToShowItem>> items;
+    if (Extension(data) == ".FON") return items;
+    auto file = std::make_shared<TFontFile>();
+    file->Collection = IsCollectionFileName(data);
+    const auto isFamily = [&](const std::string& family) { return familyNames.Contains(family); };
+    const std::vector<std::string> faces = FaceNamesOfValue(WithoutTypeSuffix(valueName), file->Collection);
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        auto item = std::make_unique<TToShowItem>();
+        item->Name = InstalledFaceName(faces[i], isFamily, &item->StandardStripped);
+        item->Family = "*";
+        item->FileName = DisplayFileName(data);
+        item->Path = data;
+        item->ValueName = valueName;
+        item->File = file;
+        item->FaceIndex = static_cast<int>(i);
+        file->Faces.push_back({item->Name, {}});
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
-void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, FamilyPassState& state)
+bool IsOutlineFont(const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, DWORD fontType)
+{
+    if (font.elfLogFont.lfFaceName[0] == '@') return false;
+    if ((metrics.tmPitchAndFamily & TMPF_TRUETYPE) || (fontType & TRUETYPE_FONTTYPE)) return true;
+    // Only an outline font's metrics carry ntmFlags; a bitmap font's stop before them.
+    return (fontType & DEVICE_FONTTYPE) && !(fontType & RASTER_FONTTYPE) && (metrics.ntmFlags & NTM_PS_OPENTYPE);
+}
+
+void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, DWORD fontType,
+                        FamilyPassState& state)
 {
     if (pass != 0 && pass != 1) throw EUnexpected(FormatMessage(1010, {pass}));
-    if (!(metrics.tmPitchAndFamily & TMPF_TRUETYPE)) return;
+    if (!IsOutlineFont(font, metrics, fontType)) return;
     if (pass == 0) {
         state.familyNames->Add(font.elfLogFont.lfFaceName);
         return;
@@ -125,8 +149,8 @@ void ReadTrueTypeFamilies(HDC dc, NameList& familyNames)
 {
     FamilyPassState state{&familyNames, nullptr, {}};
     familyNames.Clear();
-    gdi::EnumFamilies(dc, nullptr, [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD) {
-        FamilyPassCallback(0, f, m, state);
+    gdi::EnumFamilies(dc, nullptr, [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD type) {
+        FamilyPassCallback(0, f, m, type, state);
         return true;
     });
 }
@@ -135,10 +159,10 @@ void AddSystemFonts(const NameList& familyNames, FontCatalogue& installed)
 {
     reg::NamesAndData values = reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
     for (std::size_t i = 0; i < values.names.size(); ++i) {
-        auto item = ItemFromSystemFont(values.names[i], values.data[i], familyNames);
-        if (!item) continue;
-        std::string name = item->Name;
-        installed.Add(name, item);
+        for (auto& item : ItemsFromSystemFont(values.names[i], values.data[i], familyNames)) {
+            std::string name = item->Name;
+            installed.Add(name, item);
+        }
     }
 }
 
@@ -149,8 +173,8 @@ void ReadFacesOfFamilies(HDC dc, const NameList& familyNames, FontCatalogue& ins
     const int n = familyNames.Count();
     for (int i = 0; i < n; ++i) {
         state.currentFamily = familyNames[i].substr(0, 64);
-        gdi::EnumFamilies(dc, familyNames[i].c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD) {
-            FamilyPassCallback(1, f, m, state);
+        gdi::EnumFamilies(dc, familyNames[i].c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD type) {
+            FamilyPassCallback(1, f, m, type, state);
             return true;
         });
         if (i % 20 == 0 && progress) progress(5 + static_cast<int>(std::lround(95.0 * i / n)));
@@ -189,7 +213,8 @@ void SaveFontGroups(const FontCatalogue& installed)
     reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
     std::vector<std::pair<std::string, std::string>> values;
     values.reserve(installed.Count());
-    for (int i = 0; i < installed.Count(); ++i) values.emplace_back(installed.Name(i), installed.Item(i)->Group);
+    for (int i = 0; i < installed.Count(); ++i)
+        if (!installed.Item(i)->Removed) values.emplace_back(installed.Name(i), installed.Item(i)->Group);
     reg::WriteStrings(HKEY_CURRENT_USER, settings::kFontsKey, values); // equal names: the later one stays
 }
 

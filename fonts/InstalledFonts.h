@@ -5,7 +5,9 @@
 #include "fonts/Catalogue.h"
 #include <windows.h>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace typa {
 
@@ -21,17 +23,28 @@ bool WriteSystemFont(const std::string& valueName, const std::string& data);
 bool DeleteSystemFont(const std::string& valueName);
 
 // The name under which the installed side shows the font of system value `valueName`: without
-// " (TrueType)", and without the " Standard" that follows a family name (`isFamily`).
-// `standardStripped`, when given, tells whether " Standard" went.
+// " (TrueType)" (or " (OpenType)"), and without the " Standard" that follows a family name
+// (`isFamily`). `standardStripped`, when given, tells whether " Standard" went.
 std::string InstalledFontName(const std::string& valueName, const std::function<bool(const std::string&)>& isFamily,
                               bool* standardStripped = nullptr);
 // The same for a font just installed: its family is `ownFamily`, or any TrueType family the
 // system reports now.
 std::string InstalledFontName(const std::string& valueName, const std::string& ownFamily);
 
-// Turns one system font registry value into an item, or null for a bitmap or vector font (.FON).
-std::unique_ptr<TToShowItem> ItemFromSystemFont(const std::string& valueName, const std::string& data,
-                                                const NameList& familyNames);
+// The name of one face of an installed file: " Standard" after a family name taken out.
+std::string InstalledFaceName(const std::string& face, const std::function<bool(const std::string&)>& isFamily,
+                              bool* standardStripped = nullptr);
+
+// Turns one system font registry value into an item per face of its file, sharing the file: one
+// for a .ttf or .otf, one per name joined by " & " for a collection; none for a bitmap or vector
+// font (.FON).
+std::vector<std::unique_ptr<TToShowItem>> ItemsFromSystemFont(const std::string& valueName, const std::string& data,
+                                                              const NameList& familyNames);
+
+// Whether the system draws the font of an enumeration from outlines: TrueType, or OpenType with
+// PostScript outlines (which Wine reports as a device font flagged NTM_PS_OPENTYPE). Bitmap and
+// vector fonts are not; neither are the vertical "@" faces of East Asian fonts.
+bool IsOutlineFont(const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, DWORD fontType);
 
 // Fills FamilyNames (pass 1), InstalledCatalogue from the registry, then the families and
 // creation records (pass 2), then the groups. `progress` receives 5 after the registry and
@@ -51,7 +64,8 @@ struct FamilyPassState {
     FontCatalogue* installed = nullptr;
     std::string currentFamily;
 };
-void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, FamilyPassState& state);
+void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, DWORD fontType,
+                        FamilyPassState& state);
 
 void ReadFontGroups(FontCatalogue& installed);
 // Rewrites the Fonts key from the catalogue; does nothing unless the catalogue is complete.

@@ -2,11 +2,14 @@
 
 #include "app/ErrorBox.h"
 #include "app/Messages.h"
+#include "fonts/NameCompare.h"
 #include "fonts/TrueTypeReader.h"
+#include "platform/CodePage.h"
 #include "platform/FontFile.h"
 #include "platform/SystemLanguage.h"
 
 #include <cstring>
+#include <unordered_set>
 
 namespace typa {
 
@@ -31,25 +34,6 @@ private:
     std::vector<FontReadRequest>* m_log;
 };
 
-void ToFields(const LOGFONTA& lf, ttf::LogFontFields& f) noexcept
-{
-    f.height = lf.lfHeight;
-    f.width = lf.lfWidth;
-    f.escapement = lf.lfEscapement;
-    f.orientation = lf.lfOrientation;
-    f.weight = lf.lfWeight;
-    f.italic = lf.lfItalic;
-    f.underline = lf.lfUnderline;
-    f.strikeOut = lf.lfStrikeOut;
-    f.charSet = lf.lfCharSet;
-    f.outPrecision = lf.lfOutPrecision;
-    f.clipPrecision = lf.lfClipPrecision;
-    f.quality = lf.lfQuality;
-    f.pitchAndFamily = lf.lfPitchAndFamily;
-    static_assert(sizeof f.faceName == sizeof lf.lfFaceName);
-    std::memcpy(f.faceName, lf.lfFaceName, sizeof f.faceName);
-}
-
 void FromFields(const ttf::LogFontFields& f, LOGFONTA& lf) noexcept
 {
     lf.lfHeight = f.height;
@@ -68,11 +52,28 @@ void FromFields(const ttf::LogFontFields& f, LOGFONTA& lf) noexcept
     std::memcpy(lf.lfFaceName, f.faceName, sizeof lf.lfFaceName);
 }
 
-TrueTypeOutcome Read(const std::string& path, TrueTypeInfo& info, const ttf::LanguageQuery& language,
-                     FontReadStats* stats)
+// Names in the system's ANSI code page, as Windows itself converts them.
+class AnsiNames final : public ttf::NameDecoder {
+public:
+    std::string Decode(const std::uint8_t* raw, std::uint32_t length, bool& whole) const override
+    {
+        std::wstring text;
+        text.reserve(length / 2);
+        for (std::uint32_t i = 0; i + 1 < length; i += 2) {
+            const wchar_t c = static_cast<wchar_t>((raw[i] << 8) | raw[i + 1]);
+            if (c == 0) break;
+            text += c;
+        }
+        return cp::FromUtf16(text.data(), text.size(), whole);
+    }
+};
+
+TrueTypeOutcome Read(const std::string& path, FontFileInfo& info, const TrueTypeInfo& start,
+                     const ttf::LanguageQuery& language, FontReadStats* stats)
 {
-    info.family.clear();
-    info.fullName.clear();
+    info.collection = false;
+    info.faceCount = 0;
+    info.faces.clear();
 
     FontFile file;
     switch (file.Open(path)) {
@@ -84,15 +85,10 @@ TrueTypeOutcome Read(const std::string& path, TrueTypeInfo& info, const ttf::Lan
         break;
     }
 
-    ttf::FontNames names;
-    names.subfamily = std::move(info.subfamily);
-    ToFields(info.logFont, names.logFont);
+    ttf::FontFaces faces;
     FontFileAccess access(file, stats ? stats->log : nullptr);
-    const ttf::ReadStatus status = ttf::ReadFontNames(access, names, language);
-    info.family = std::move(names.family);
-    info.fullName = std::move(names.fullName);
-    info.subfamily = std::move(names.subfamily);
-    FromFields(names.logFont, info.logFont);
+    const AnsiNames decoder;
+    const ttf::ReadStatus status = ttf::ReadFontFaces(access, faces, language, decoder);
     if (stats) {
         stats->reads += file.ReadCalls();
         stats->bytes += file.BytesRead();
@@ -100,29 +96,63 @@ TrueTypeOutcome Read(const std::string& path, TrueTypeInfo& info, const ttf::Lan
 
     switch (status) {
     case ttf::ReadStatus::Usable:
-        return TrueTypeOutcome::Usable;
     case ttf::ReadStatus::NotUsable:
-        return TrueTypeOutcome::NotUsable;
-    case ttf::ReadStatus::Fault:
         break;
+    case ttf::ReadStatus::Fault: {
+        // The file stays open while the user decides.
+        const MsgResult answer = ShowMessageBox(FormatMessage(kMsgBadTrueTypeFile, {path}), MsgKind::Error,
+                                                MsgButton::Yes | MsgButton::No);
+        return answer == MsgResult::Yes ? TrueTypeOutcome::NotUsable : TrueTypeOutcome::StopScan;
     }
-    // The file stays open while the user decides.
-    const MsgResult answer = ShowMessageBox(FormatMessage(kMsgBadTrueTypeFile, {path}), MsgKind::Error,
-                                            MsgButton::Yes | MsgButton::No);
-    return answer == MsgResult::Yes ? TrueTypeOutcome::NotUsable : TrueTypeOutcome::StopScan;
+    }
+    info.collection = faces.collection;
+    info.faceCount = static_cast<int>(faces.faces.size());
+    std::unordered_set<std::string> names;
+    for (std::size_t i = 0; i < faces.faces.size(); ++i) {
+        ttf::FontFace& face = faces.faces[i];
+        if (face.status != ttf::ReadStatus::Usable) continue;
+        if (!names.insert(NameKey(face.names.fullName)).second) continue;
+        TrueTypeInfo& out = info.faces.emplace_back(start);
+        out.family = std::move(face.names.family);
+        out.fullName = std::move(face.names.fullName);
+        if (!face.names.subfamily.empty()) out.subfamily = std::move(face.names.subfamily);
+        FromFields(face.names.logFont, out.logFont);
+        out.faceIndex = static_cast<int>(i);
+    }
+    return info.faces.empty() ? TrueTypeOutcome::NotUsable : TrueTypeOutcome::Usable;
+}
+
+TrueTypeOutcome ReadFirstFace(const std::string& path, TrueTypeInfo& info, const ttf::LanguageQuery& language,
+                              FontReadStats* stats)
+{
+    FontFileInfo file;
+    const TrueTypeInfo start = info;
+    info.family.clear();
+    info.fullName.clear();
+    const TrueTypeOutcome outcome = Read(path, file, start, language, stats);
+    if (outcome == TrueTypeOutcome::Usable) info = std::move(file.faces.front());
+    return outcome;
 }
 
 } // namespace
 
+TrueTypeOutcome ReadFontFileInfo(const std::string& path, FontFileInfo& info, LANGID systemLanguage,
+                                 FontReadStats* stats)
+{
+    return Read(path, info, TrueTypeInfo{}, [systemLanguage] { return static_cast<std::uint16_t>(systemLanguage); },
+                stats);
+}
+
 TrueTypeOutcome ReadTrueTypeInfo(const std::string& path, TrueTypeInfo& info)
 {
-    return Read(path, info, [] { return static_cast<std::uint16_t>(sys::SystemLanguage()); }, nullptr);
+    return ReadFirstFace(path, info, [] { return static_cast<std::uint16_t>(sys::SystemLanguage()); }, nullptr);
 }
 
 TrueTypeOutcome ReadTrueTypeInfo(const std::string& path, TrueTypeInfo& info, LANGID systemLanguage,
                                  FontReadStats* stats)
 {
-    return Read(path, info, [systemLanguage] { return static_cast<std::uint16_t>(systemLanguage); }, stats);
+    return ReadFirstFace(path, info, [systemLanguage] { return static_cast<std::uint16_t>(systemLanguage); },
+                         stats);
 }
 
 } // namespace typa

@@ -11,6 +11,8 @@
 namespace typa::ttf::bytes {
 
 inline constexpr std::uint32_t kOffsetTableSize = 12;
+// A collection's header up to its face offsets: tag, version, face count.
+inline constexpr std::uint32_t kCollectionHeaderSize = 12;
 inline constexpr std::uint32_t kDirEntrySize = 16;
 inline constexpr std::uint32_t kNameHeaderSize = 6;
 inline constexpr std::uint32_t kNameRecordSize = 12;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 namespace typa::ttf {
 
@@ -16,6 +17,7 @@ constexpr std::uint32_t kOs2Size = 78; // the version 0 table: all the fields us
 constexpr std::uint16_t kNameFamily = 1;
 constexpr std::uint16_t kNameSubfamily = 2;
 constexpr std::uint16_t kNameFull = 4;
+constexpr std::uint16_t kNamePostScript = 6;
 constexpr std::uint8_t kDefaultCharset = 1;
 
 // How much one read asks for beyond what is needed now. The first read takes the offset table
@@ -56,152 +58,354 @@ void SetFaceName(LogFontFields& lf, const std::string& family) noexcept
     std::memset(lf.faceName + n, 0, sizeof lf.faceName - n);
 }
 
-// The full-name choice: the first candidate whose language is the system's, else the first
-// candidate. Only those two can ever win, so only those two are kept.
-class FullNameChoice {
+struct Text {
+    bool found = false;
+    bool whole = true;
+    std::string text;
+};
+
+// A name that the code page cannot hold whole would show garbled, and two fonts could share a
+// name only because of it: the record of choice gives way to one of the same name that fits,
+// the English one first, and where none fits, to the PostScript name. Only the records that can
+// still win are kept.
+class NameChoice {
 public:
-    explicit FullNameChoice(const LanguageQuery& query) : m_query(query) {}
+    enum class Rule {
+        FirstInLanguage, // the full name: the first in the system's language, else the first
+        Last,            // the family and subfamily: the last record
+    };
+    explicit NameChoice(Rule rule) : m_rule(rule) {}
 
-    bool Empty() const noexcept { return !m_haveFirst; }
+    bool Empty() const noexcept { return !m_primary.found; }
 
-    void Add(std::string&& text, std::uint16_t language)
+    void Add(std::string&& text, bool whole, std::uint16_t language, std::uint16_t systemLanguage)
     {
-        if (!m_haveFirst) {
-            m_language = m_query ? m_query() : kUsEnglish;
-            m_haveFirst = true;
-            if (language == m_language) {
-                m_match = text;
-                m_haveMatch = true;
-            }
-            m_first = std::move(text);
-        } else if (!m_haveMatch && language == m_language) {
-            m_match = std::move(text);
-            m_haveMatch = true;
+        if (whole) {
+            // Where the choice itself does not fit: the English record first, then any other.
+            Text& slot = language == kUsEnglish ? m_english : m_other;
+            if (m_rule == Rule::Last || !slot.found) slot = {true, true, text};
+        }
+        if (m_rule == Rule::Last) {
+            m_primary = {true, whole, std::move(text)};
+            return;
+        }
+        if (!m_primary.found) {
+            m_primary = {true, whole, text};
+            m_inLanguage = language == systemLanguage;
+        } else if (!m_inLanguage && language == systemLanguage) {
+            m_primary = {true, whole, std::move(text)};
+            m_inLanguage = true;
         }
     }
 
-    const std::string& Chosen() const noexcept { return m_haveMatch ? m_match : m_first; }
+    bool NeedsFallback() const noexcept { return m_primary.found && !m_primary.whole && !m_english.found && !m_other.found; }
+
+    // The name; `postScript`, when found, stands in where no record fits.
+    const std::string& Chosen(const Text& postScript) const noexcept
+    {
+        if (m_primary.whole) return m_primary.text;
+        if (m_english.found) return m_english.text;
+        if (m_other.found) return m_other.text;
+        return postScript.found ? postScript.text : m_primary.text;
+    }
 
 private:
-    const LanguageQuery& m_query;
-    std::uint16_t m_language = kUsEnglish;
-    bool m_haveFirst = false;
-    bool m_haveMatch = false;
-    std::string m_first;
-    std::string m_match;
+    Rule m_rule;
+    Text m_primary, m_english, m_other;
+    bool m_inLanguage = false;
 };
 
-enum class NameTableResult { Done, Continue, NotUsable, Fault };
-
-NameTableResult ReadNameTable(Windows& window, std::uint32_t tableOffset, FontNames& out,
-                              FullNameChoice& fullNames, std::uint32_t& recordBudget)
+// The faces' offset tables: one at 0 for a single font (or a file too short for anything: its
+// face's reads tell), the offsets of a collection's header otherwise. False for a damaged header.
+bool FaceOffsets(Windows& window, std::vector<std::uint32_t>& offsets, bool& collection)
 {
-    const std::uint8_t* p = window.Get(Part::Table, tableOffset, kNameHeaderSize, kNameHeaderAhead);
-    if (!p) return NameTableResult::Fault;
+    offsets.clear();
+    collection = false;
+    // The first face's directory usually follows: the window takes it with the header.
+    const std::uint8_t* p = window.Get(Part::Directory, 0, 4, kFirstReadAhead);
+    if (!p || std::memcmp(p, "ttcf", 4) != 0) {
+        offsets.push_back(0);
+        return true;
+    }
+    collection = true;
+    // Versions 1 and 2 both begin so; version 2 adds its signature fields after the offsets.
+    p = window.Get(Part::Directory, 0, kCollectionHeaderSize, kFirstReadAhead);
+    if (!p) return false;
+    const std::uint32_t count = U32(p + 8);
+    if (count == 0 || count > kMaxFacesPerFile) return false;
+    p = window.Get(Part::Table, kCollectionHeaderSize, count * 4, count * 4);
+    if (!p) return false;
+    std::unordered_set<std::uint32_t> seen;
+    offsets.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t at = U32(p + 4 * i);
+        if (!BelowMaxOffset(at, kOffsetTableSize) || !seen.insert(at).second) return false;
+        offsets.push_back(at);
+    }
+    return true;
+}
+
+// What every face of a file shares: the windows of the file, the decoder, the system language
+// (asked once), and the budgets that keep a crafted file's work bounded.
+class FileReader {
+public:
+    FileReader(RandomAccess& file, const LanguageQuery& query, const NameDecoder& decoder)
+        : m_window(file), m_query(query), m_decoder(decoder) {}
+
+    bool Offsets(std::vector<std::uint32_t>& offsets, bool& collection)
+    {
+        return FaceOffsets(m_window, offsets, collection);
+    }
+    ReadStatus ReadFace(std::uint32_t faceOffset, FontNames& out);
+
+private:
+    struct Face {
+        FontNames& out;
+        NameChoice family{NameChoice::Rule::Last};
+        NameChoice subfamily{NameChoice::Rule::Last};
+        NameChoice fullName{NameChoice::Rule::FirstInLanguage};
+        // The first PostScript name, an English one preferred: found, where its string lies.
+        bool psFound = false, psEnglish = false;
+        std::uint64_t psPos = 0;
+        std::uint32_t psLength = 0;
+        std::uint32_t recordBudget = kMaxNameRecordsPerFile;
+    };
+    enum class TableResult { Done, Continue, NotUsable, Fault };
+
+    std::uint16_t SystemLanguage()
+    {
+        if (!m_languageKnown) {
+            m_language = m_query ? m_query() : kUsEnglish;
+            m_languageKnown = true;
+        }
+        return m_language;
+    }
+    TableResult ReadNameTable(std::uint32_t tableOffset, Face& face);
+    bool Conclude(Face& face);
+
+    Windows m_window;
+    const LanguageQuery& m_query;
+    const NameDecoder& m_decoder;
+    bool m_languageKnown = false;
+    std::uint16_t m_language = kUsEnglish;
+    std::uint32_t m_entryBudget = kMaxEntriesPerCollection;
+    std::uint32_t m_recordBudget = kMaxEntriesPerCollection;
+};
+
+FileReader::TableResult FileReader::ReadNameTable(std::uint32_t tableOffset, Face& face)
+{
+    const std::uint8_t* p = m_window.Get(Part::Table, tableOffset, kNameHeaderSize, kNameHeaderAhead);
+    if (!p) return TableResult::Fault;
     const std::uint32_t count = U16(p + 2);
     const std::uint32_t stringOffset = U16(p + 4);
-    if (count > recordBudget) return NameTableResult::Fault;
-    recordBudget -= count;
+    if (count > face.recordBudget || count > m_recordBudget) return TableResult::Fault;
+    face.recordBudget -= count;
+    m_recordBudget -= count;
 
     for (std::uint32_t r = 0; r < count; ++r) {
         const std::uint64_t recordPos =
             std::uint64_t{tableOffset} + kNameHeaderSize + std::uint64_t{r} * kNameRecordSize;
-        p = window.Get(Part::Table, recordPos, kNameRecordSize, (count - r) * kNameRecordSize);
-        if (!p) return NameTableResult::Fault;
+        p = m_window.Get(Part::Table, recordPos, kNameRecordSize, (count - r) * kNameRecordSize);
+        if (!p) return TableResult::Fault;
         const NameRecordFields record = ParseNameRecord(p);
         const std::uint16_t nameId = record.nameId;
         const std::uint32_t length = record.length;
-        if (record.platformId != kPlatformMicrosoft ||
-            (nameId != kNameFamily && nameId != kNameSubfamily && nameId != kNameFull))
+        if (record.platformId != kPlatformMicrosoft) continue;
+        if (nameId == kNamePostScript) {
+            // Read only if some name does not fit.
+            const bool english = record.languageId == kUsEnglish;
+            if (!face.psFound || (english && !face.psEnglish)) {
+                face.psFound = true;
+                face.psEnglish = english;
+                face.psPos = NameStringPos(tableOffset, stringOffset, record);
+                face.psLength = length;
+            }
             continue;
-        if (length > kMaxNameBytes) return NameTableResult::Fault;
+        }
+        if (nameId != kNameFamily && nameId != kNameSubfamily && nameId != kNameFull) continue;
+        if (length > kMaxNameBytes) return TableResult::Fault;
 
         const std::uint64_t stringPos = NameStringPos(tableOffset, stringOffset, record);
-        const std::uint8_t* raw = window.Get(Part::String, stringPos, length, std::max(length, kStringAhead));
-        if (!raw) return NameTableResult::Fault;
-        std::string text = DecodeNameLowBytes(raw, length);
+        const std::uint8_t* raw = m_window.Get(Part::String, stringPos, length, std::max(length, kStringAhead));
+        if (!raw) return TableResult::Fault;
+        bool whole = true;
+        std::string text = m_decoder.Decode(raw, length, whole);
 
-        // The last family and subfamily records win, whatever their language or encoding.
         switch (nameId) {
         case kNameFamily:
-            SetFaceName(out.logFont, text);
-            out.family = std::move(text);
+            face.family.Add(std::move(text), whole, record.languageId, 0);
             break;
         case kNameSubfamily:
-            out.subfamily = std::move(text);
+            face.subfamily.Add(std::move(text), whole, record.languageId, 0);
             break;
         default:
-            fullNames.Add(std::move(text), record.languageId);
+            face.fullName.Add(std::move(text), whole, record.languageId, SystemLanguage());
             break;
         }
     }
 
-    if (fullNames.Empty()) return NameTableResult::NotUsable;
-    out.fullName = fullNames.Chosen();
+    if (face.fullName.Empty()) return TableResult::NotUsable;
+    if (!Conclude(face)) return TableResult::Fault;
     // The success test runs here only, right after a `name` table.
-    if (!out.family.empty() && !out.fullName.empty() && out.os2Seen) return NameTableResult::Done;
-    return NameTableResult::Continue;
+    if (!face.out.family.empty() && !face.out.fullName.empty() && face.out.os2Seen) return TableResult::Done;
+    return TableResult::Continue;
 }
 
-} // namespace
-
-std::string DecodeNameLowBytes(const std::uint8_t* raw, std::uint32_t length)
+// The names as chosen so far; false when the PostScript name that one of them needs is damaged.
+bool FileReader::Conclude(Face& face)
 {
-    const std::uint32_t chars = length / 2;
-    std::string text(chars, '\0');
-    std::uint32_t n = 0;
-    for (; n < chars; ++n) {
-        const char c = static_cast<char>(raw[2 * n + 1]);
-        if (c == '\0') break;
-        text[n] = c;
+    Text postScript;
+    if (face.psFound && (face.family.NeedsFallback() || face.subfamily.NeedsFallback() ||
+                         face.fullName.NeedsFallback())) {
+        if (face.psLength > kMaxNameBytes) return false;
+        const std::uint8_t* raw =
+            m_window.Get(Part::String, face.psPos, face.psLength, std::max(face.psLength, kStringAhead));
+        if (!raw) return false;
+        postScript.found = true;
+        postScript.text = m_decoder.Decode(raw, face.psLength, postScript.whole);
     }
-    text.resize(n);
-    return text;
+    if (!face.family.Empty()) {
+        face.out.family = face.family.Chosen(postScript);
+        SetFaceName(face.out.logFont, face.out.family);
+    }
+    if (!face.subfamily.Empty()) face.out.subfamily = face.subfamily.Chosen(postScript);
+    face.out.fullName = face.fullName.Chosen(postScript);
+    return true;
 }
 
-ReadStatus ReadFontNames(RandomAccess& file, FontNames& out, const LanguageQuery& systemLanguage)
+ReadStatus FileReader::ReadFace(std::uint32_t faceOffset, FontNames& out)
 {
     out.family.clear();
     out.fullName.clear();
     out.os2Seen = false;
+    Face face{out};
 
-    Windows window(file);
-    FullNameChoice fullNames(systemLanguage);
-    std::uint32_t recordBudget = kMaxNameRecordsPerFile;
-
-    const std::uint8_t* p = window.Get(Part::Directory, 0, kOffsetTableSize, kFirstReadAhead);
+    const std::uint8_t* p = m_window.Get(Part::Directory, faceOffset, kOffsetTableSize, kFirstReadAhead);
     if (!p) return ReadStatus::Fault;
     // The version tag is not checked: files with any tag are read.
     const std::uint32_t numTables = U16(p + 4);
 
     for (std::uint32_t i = 0; i < numTables; ++i) {
-        p = window.Get(Part::Directory, kOffsetTableSize + i * kDirEntrySize, kDirEntrySize,
-                       (numTables - i) * kDirEntrySize);
+        if (m_entryBudget == 0) return ReadStatus::Fault;
+        --m_entryBudget;
+        p = m_window.Get(Part::Directory, std::uint64_t{faceOffset} + kOffsetTableSize + i * kDirEntrySize,
+                         kDirEntrySize, (numTables - i) * kDirEntrySize);
         if (!p) return ReadStatus::Fault;
         const bool isOs2 = std::memcmp(p, "OS/2", 4) == 0;
         const bool isName = std::memcmp(p, "name", 4) == 0;
+        // Offsets count from the start of the file, in a collection too.
         const std::uint32_t tableOffset = U32(p + 8);
 
         if (isOs2) {
             out.os2Seen = true;
-            const std::uint8_t* os2 = window.Get(Part::Table, tableOffset, kOs2Size, kOs2Size);
+            const std::uint8_t* os2 = m_window.Get(Part::Table, tableOffset, kOs2Size, kOs2Size);
             if (!os2) return ReadStatus::Fault;
             FillFromOs2(os2, out.logFont);
         }
         if (isName) {
-            switch (ReadNameTable(window, tableOffset, out, fullNames, recordBudget)) {
-            case NameTableResult::Done:
+            switch (ReadNameTable(tableOffset, face)) {
+            case TableResult::Done:
                 return ReadStatus::Usable;
-            case NameTableResult::NotUsable:
+            case TableResult::NotUsable:
                 return ReadStatus::NotUsable;
-            case NameTableResult::Fault:
+            case TableResult::Fault:
                 return ReadStatus::Fault;
-            case NameTableResult::Continue:
+            case TableResult::Continue:
                 break;
             }
         }
     }
     return ReadStatus::NotUsable;
+}
+
+// Windows-1252: the bytes 0x80-0x9F stand for these characters; 0 where the code page has none.
+constexpr std::uint16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+class Cp1252Decoder final : public NameDecoder {
+public:
+    std::string Decode(const std::uint8_t* raw, std::uint32_t length, bool& whole) const override
+    {
+        const std::uint32_t units = length / 2;
+        std::string text;
+        text.reserve(units);
+        for (std::uint32_t i = 0; i < units; ++i) {
+            const std::uint16_t c = U16(raw + 2 * i);
+            if (c == 0) break;
+            const int byte = ByteOf(c);
+            if (byte >= 0) {
+                text += static_cast<char>(byte);
+                continue;
+            }
+            // A surrogate pair is one character.
+            if (c >= 0xD800 && c < 0xDC00 && i + 1 < units) {
+                const std::uint16_t low = U16(raw + 2 * (i + 1));
+                if (low >= 0xDC00 && low < 0xE000) ++i;
+            }
+            text += '?';
+            whole = false;
+        }
+        return text;
+    }
+
+private:
+    static int ByteOf(std::uint16_t c) noexcept
+    {
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
+        for (int i = 0; i < 32; ++i)
+            if (kCp1252High[i] == c) return 0x80 + i;
+        return -1;
+    }
+};
+
+} // namespace
+
+const NameDecoder& Cp1252Names()
+{
+    static const Cp1252Decoder decoder; // stateless
+    return decoder;
+}
+
+bool ReadFaceOffsets(RandomAccess& file, std::vector<std::uint32_t>& offsets, bool& collection)
+{
+    Windows window(file);
+    return FaceOffsets(window, offsets, collection);
+}
+
+ReadStatus ReadFontNames(RandomAccess& file, FontNames& out, const LanguageQuery& systemLanguage,
+                         const NameDecoder& decoder)
+{
+    FileReader reader(file, systemLanguage, decoder);
+    std::vector<std::uint32_t> offsets;
+    bool collection = false;
+    if (!reader.Offsets(offsets, collection)) {
+        out.family.clear();
+        out.fullName.clear();
+        out.os2Seen = false;
+        return ReadStatus::Fault;
+    }
+    return reader.ReadFace(offsets.front(), out);
+}
+
+ReadStatus ReadFontFaces(RandomAccess& file, FontFaces& out, const LanguageQuery& systemLanguage,
+                         const NameDecoder& decoder)
+{
+    out.faces.clear();
+    FileReader reader(file, systemLanguage, decoder);
+    std::vector<std::uint32_t> offsets;
+    if (!reader.Offsets(offsets, out.collection)) return ReadStatus::Fault;
+    ReadStatus status = ReadStatus::NotUsable;
+    out.faces.reserve(offsets.size());
+    for (std::uint32_t offset : offsets) {
+        FontFace& face = out.faces.emplace_back();
+        face.status = reader.ReadFace(offset, face.names);
+        if (face.status == ReadStatus::Fault) return ReadStatus::Fault;
+        if (face.status == ReadStatus::Usable) status = ReadStatus::Usable;
+    }
+    return status;
 }
 
 } // namespace typa::ttf

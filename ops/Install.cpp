@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "app/RunUi.h"
 #include "app/Settings.h"
+#include "fonts/FontFiles.h"
 #include "fonts/InstalledFonts.h"
 #include "fonts/NameCompare.h"
 #include "platform/Files.h"
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace typa {
@@ -75,7 +77,7 @@ std::string AsciiUpper(std::string s)
 FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText, const std::string& group,
                             const std::string& windowsDir, bool& overwriteAll, const std::function<void()>& beforeLoad)
 {
-    const std::string bare = BareFileName(font.FileName);
+    const std::string bare = InstallFileName(font);
     const std::string folder = windowsDir + "\\FONTS";
     const std::string dest = folder + "\\" + bare;
 
@@ -125,13 +127,18 @@ FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText,
         if (aside) PutBack(*aside, dest);
         return SkipOrStop(3007, bare);
     }
-    // Loaded: the old file, if any, goes with `aside`.
-    const std::string valueName = font.Name + " (TrueType)";
-    WriteSystemFont(valueName, AsciiUpper(bare));
-    // The group goes under the name the installed side will show ("Essai Standard" shows as
-    // "Essai" once the family "Essai" is installed), or the next reading would not find it.
-    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, InstalledFontName(rowText + " (TrueType)", font.Family),
-                     group);
+    // Loaded: the old file, if any, goes with `aside`. One value names every face of the file.
+    WriteSystemFont(SystemValueName(font), AsciiUpper(bare));
+    // Each face joins the group, under the name the installed side will show ("Essai Standard"
+    // shows as "Essai" once the family "Essai" is installed), or the next reading would not find it.
+    std::vector<std::pair<std::string, std::string>> records;
+    if (!font.File || font.File->Faces.size() <= 1) {
+        records.emplace_back(InstalledFontName(rowText + " (TrueType)", font.Family), group);
+    } else {
+        for (const TFontFile::Face& face : font.File->Faces)
+            records.emplace_back(InstalledFontName(face.name + " (TrueType)", face.family), group);
+    }
+    reg::WriteStrings(HKEY_CURRENT_USER, settings::kFontsKey, records);
     return FileOutcome::Installed;
 }
 
@@ -150,11 +157,19 @@ void InstallSelectedFonts(const InstallSource& source, std::string groupName, Ru
         return;
     }
 
-    int total = 0;
-    for (int row = list.Count() - 1; row >= 0; --row)
-        if (wanted(row)) ++total;
-    if (source.installedCount + total > kFontWarningLimit &&
-        !ui.ConfirmManyFonts(LoadMessage(5031), FormatMessage(5032, {source.installedCount, total})))
+    // A collection is one file: whichever of its faces are chosen, the file goes in once with
+    // every face it holds, and so do the counts.
+    std::unordered_set<const void*> files;
+    int total = 0, faces = 0;
+    for (int row = list.Count() - 1; row >= 0; --row) {
+        if (!wanted(row)) continue;
+        const TToShowItem& item = *list.Item(row);
+        if (!files.insert(FileKey(item)).second) continue;
+        ++total;
+        faces += static_cast<int>(FaceNamesOfFile(item).size());
+    }
+    if (source.installedCount + faces > kFontWarningLimit &&
+        !ui.ConfirmManyFonts(LoadMessage(5031), FormatMessage(5032, {source.installedCount, faces})))
         return;
 
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
@@ -164,15 +179,17 @@ void InstallSelectedFonts(const InstallSource& source, std::string groupName, Ru
         progress->Open(LoadMessage(1043));
         int done = 0;
         bool overwriteAll = false, stopped = false;
+        std::unordered_set<const void*> handled;
         for (int row = list.Count() - 1; row >= 0 && !stopped; --row) {
             if (!wanted(row)) continue;
             const std::string text = list.Text(row);
             for (int i = 0; i < source.available->Count() && !stopped; ++i) {
                 const TToShowItem& font = *source.available->Item(i);
                 if (font.Name != text) continue;
+                if (!handled.insert(FileKey(font)).second) continue; // its file went in with another face
                 ++done;
-                progress->Step(total > 0 ? done * 100 / total : 100,
-                               FormatMessage(1044, {LowerCase(BareFileName(font.FileName))}));
+                progress->Step(total > 0 ? std::min(done * 100 / total, 100) : 100,
+                               FormatMessage(1044, {LowerCase(InstallFileName(font))}));
                 if (progress->Cancelled()) {
                     stopped = true;
                     break;

@@ -4,14 +4,20 @@
 #include "app/ErrorBox.h"
 #include "app/Messages.h"
 #include "app/RunUi.h"
+#include "app/Settings.h"
+#include "fonts/FontFiles.h"
 #include "fonts/InstalledFonts.h"
 #include "fonts/NameCompare.h"
 #include "ops/Install.h"
 #include "platform/Files.h"
 #include "platform/GdiFonts.h"
+#include "platform/Registry.h"
 #include "platform/Shell.h"
 
+#include <algorithm>
 #include <array>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace typa {
 namespace {
@@ -85,8 +91,10 @@ RemoveStep DeleteFontFile(const std::string& path)
     return RemoveStep::Done;
 }
 
-RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& fileName, const std::string& path)
+RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& fileName, const std::string& path,
+                               bool* gone)
 {
+    if (gone) *gone = false;
     if (!gdi::RemoveFontResourceFile(fileName)) return Ask(3010, fileName);
 
     RemoveStep r = DeleteFontFile(path);
@@ -100,38 +108,92 @@ RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& 
         stillInPlace = files::Attributes(path) != INVALID_FILE_ATTRIBUTES;
     }
 
-    if (!stillInPlace && !DeleteSystemFont(valueName)) r = Ask(3011, valueName);
+    if (stillInPlace) return r;
+    if (!DeleteSystemFont(valueName)) return Ask(3011, valueName);
+    if (gone) *gone = true;
     return r;
 }
+
+namespace {
+
+// The system value of an installed font: as it was read, or (for an item made without it) its
+// name, " Standard" where it was taken out, and " (TrueType)".
+std::string ValueNameOf(const TToShowItem& font)
+{
+    if (!font.ValueName.empty()) return font.ValueName;
+    return font.Name + (font.StandardStripped ? " Standard" : "") + " (TrueType)";
+}
+
+// The group records of fonts that left the system go with them, unless another installed font
+// of the same name still needs its record (a record is found by name, case aside).
+class GroupRecords {
+public:
+    explicit GroupRecords(const FontCatalogue* installed)
+    {
+        if (!installed) return;
+        for (int i = 0; i < installed->Count(); ++i)
+            if (!installed->Item(i)->Removed) ++m_holders[UpperCase(installed->Name(i))];
+    }
+
+    void Forget(const std::vector<TToShowItem*>& faces)
+    {
+        for (TToShowItem* face : faces) {
+            if (face->Removed) continue;
+            face->Removed = true;
+            int& holders = m_holders[UpperCase(face->Name)];
+            if (holders > 0) --holders;
+            if (holders == 0) reg::DeleteValue(HKEY_CURRENT_USER, settings::kFontsKey, face->Name);
+        }
+    }
+
+private:
+    std::unordered_map<std::string, int> m_holders; // installed fonts per name
+};
+
+} // namespace
 
 void RemoveSelectedFonts(const RemoveSource& source, bool ask, RunUi& ui)
 {
     FontRows& list = *source.installedList;
-    const int selected = std::max(list.SelectedCount(), 0);
+    std::vector<TToShowItem*> selected;
+    for (int row = 0; row < list.Count(); ++row)
+        if (list.Selected(row))
+            if (TToShowItem* item = list.Item(row)) selected.push_back(item);
+    // A face of a collection cannot go without its file, nor the file without its other faces.
+    const std::vector<TToShowItem*> going = source.installed ? FacesOfFiles(*source.installed, selected) : selected;
+    const int files = CountFiles(going);
     if (ask) {
-        if (SelectionHasStandardFont(list) && !ui.ConfirmRemoval(RunUi::Removal::StandardFonts)) return;
-        if (!ui.ConfirmRemoval(RunUi::Removal::RemoveFonts, selected, selected)) return;
+        const bool standard = std::any_of(going.begin(), going.end(),
+                                          [](const TToShowItem* f) { return IsStandardFamily(f->Family); });
+        if (standard && !ui.ConfirmRemoval(RunUi::Removal::StandardFonts)) return;
+        if (!ui.ConfirmRemoval(RunUi::Removal::RemoveFonts, static_cast<int>(going.size()), files)) return;
     }
 
     if (source.unloadPreviewResources) source.unloadPreviewResources();
     {
         const std::unique_ptr<RunProgress> progress = ui.NewProgress();
         progress->Open(LoadMessage(1045));
-        const int total = selected;
+        const int total = files;
         int done = 0;
+        std::unordered_set<const void*> handled;
+        GroupRecords records(source.installed);
         for (int row = 0; row < list.Count(); ++row) {
             if (!list.Selected(row)) continue;
             TToShowItem* font = list.Item(row);
-            if (!font) continue;
+            if (!font || !handled.insert(FileKey(*font)).second) continue;
+            const std::string valueName = ValueNameOf(*font);
             font->FileName = UpperCase(font->FileName);
             font->Path = HasFolder(font->Path) ? UpperCase(font->Path)
                                                : UpperCase(source.fontsDir + "\\" + font->FileName);
             ++done;
-            progress->Step(total > 0 ? done * 100 / total : 100,
+            progress->Step(total > 0 ? std::min(done * 100 / total, 100) : 100,
                            FormatMessage(1046, {LowerCase(BareFileName(font->FileName))}));
             if (progress->Cancelled()) break;
-            if (font->StandardStripped) font->Name += " Standard";
-            if (RemoveInstalledFont(font->Name + " (TrueType)", font->FileName, font->Path) == RemoveStep::No) break;
+            bool gone = false;
+            const RemoveStep step = RemoveInstalledFont(valueName, font->FileName, font->Path, &gone);
+            if (gone) records.Forget(source.installed ? FacesOfFiles(*source.installed, {font})
+                                                      : std::vector<TToShowItem*>{font});
+            if (step == RemoveStep::No) break;
         }
     }
     list.ClearCurrent();

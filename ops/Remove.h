@@ -39,8 +39,10 @@ RemoveStep DeleteFontFile(const std::string& path);
 // deletes the system font value `valueName`. A failed unload (3010) touches nothing else. When
 // the file cannot be moved, its resource is loaded again, and its value stays as long as the
 // file is still in place, so that the registry never loses a font that is still there; a
-// missing file's value is deleted. Returns Done, or the answer to the last question.
-RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& fileName, const std::string& path);
+// missing file's value is deleted. Returns Done, or the answer to the last question; `gone`,
+// when given, tells whether the value was deleted (the font is no longer installed).
+RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& fileName, const std::string& path,
+                               bool* gone = nullptr);
 
 // What a removal needs of the main window.
 struct RemoveSource {
@@ -50,9 +52,12 @@ struct RemoveSource {
     std::function<void()> unloadPreviewResources;
 };
 
-// Removes the selected rows' fonts. With `ask`, the standard-font question (when it applies) and
-// the count question come first, through `ui`; No to either ends the command with nothing
-// changed. Otherwise, and after them, the run ends with the groups saved and the font-change
+// Removes the selected rows' fonts, and with each face of a collection every other face of its
+// file, which cannot stay without it. With `ask`, the standard-font question (when one of them
+// has a standard family) and the count question (the fonts that go, and their files) come first,
+// through `ui`; No to either ends the command with nothing changed. Otherwise, and after them,
+// each file goes once: its resource, the file to the Recycle Bin, its system value, then the
+// group records of its faces. The run ends with the groups saved and the font-change
 // broadcast, also after a stop or Cancel.
 void RemoveSelectedFonts(const RemoveSource& source, bool ask, RunUi& ui);
 

@@ -9,7 +9,8 @@ DWORD ForEachEntry(const std::string& pattern, const std::function<bool(const En
     UniqueFind find(FindFirstFileA(pattern.c_str(), &fd));
     if (!find) return GetLastError();
     do {
-        Entry e{fd.cFileName, fd.dwFileAttributes, (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow};
+        Entry e{fd.cFileName, fd.dwFileAttributes, (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
+                fd.cAlternateFileName};
         if (!callback(e)) break;
     } while (FindNextFileA(find.Get(), &fd));
     return 0;

@@ -8,9 +8,10 @@
 namespace typa::files {
 
 struct Entry {
-    std::string name;
+    std::string name;      // in the ANSI code page: a character it cannot hold is "?"
     DWORD attributes = 0;
     std::uint64_t size = 0;
+    std::string shortName; // the 8.3 name the system keeps beside a long one; "" when none
 };
 
 // Every entry matching `pattern` (a folder and a wildcard), in the order the system returns them;

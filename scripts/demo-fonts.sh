@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Makes build/demo-fonts: a small font folder with sub-folders, filled with freely licensed
-# TrueType families from Debian's font packages. The packages are downloaded and unpacked,
-# never installed, so neither the host nor Wine lists these families as installed fonts.
+# families from Debian's font packages: TrueType files, and in OpenType/ OpenType files with
+# PostScript outlines and collections (one made here with fontTools from two of the TrueType
+# files). The packages are downloaded and unpacked, never installed, so neither the host nor
+# Wine lists these families as installed fonts. The tests also find fonts-noto-cjk unpacked in
+# the cache (a collection of ten PostScript faces, too big for the demo).
 # Quick when the folder is already complete. Prints the folder's path.
 set -euo pipefail
 
@@ -19,7 +22,19 @@ FAMILIES=(
   "fonts-crosextra-carlito|.|Carlito-Regular Carlito-Bold"
 )
 
-manifest=$(printf '%s\n' "${FAMILIES[@]}")
+# package | folder inside the demo | file in the package | name in the demo
+OTHER_FORMATS=(
+  "fonts-freefont-otf|OpenType|FreeSerif.otf|FreeSerif.otf"
+  "fonts-cantarell|OpenType|Cantarell-Regular.otf|Cantarell-Regular.otf"
+  "fonts-cantarell|OpenType|Cantarell-Bold.otf|Cantarell-Bold.otf"
+  "fonts-wqy-microhei|OpenType|wqy-microhei.ttc|wqy-microhei.ttc"
+)
+# Unpacked into the cache for the tests only.
+TEST_ONLY=(fonts-noto-cjk)
+# A collection of two faces, made from two files of the demo: folder | name | its faces' files.
+COLLECTION="OpenType|Duo.ttc|Serif/Caladea-Regular.TTF Carlito-Regular.TTF"
+
+manifest=$(printf '%s\n' "${FAMILIES[@]}" "${OTHER_FORMATS[@]}" "${TEST_ONLY[@]}" "$COLLECTION")
 stamp=$out/.complete
 if [[ -f $stamp && $(cat "$stamp") == "$manifest" ]]; then
   echo "$out"
@@ -30,8 +45,9 @@ mkdir -p "$cache"
 rm -rf "$out.new"
 mkdir -p "$out.new"
 
-for entry in "${FAMILIES[@]}"; do
-  IFS='|' read -r pkg folder files <<<"$entry"
+# Downloads and unpacks a package into the cache once; sets $unpacked.
+unpack() {
+  local pkg=$1 deb
   # A family the host has installed is one Wine lists as installed: the demo would lose its point.
   if [[ $(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true) == installed ]]; then
     echo "demo-fonts: $pkg is installed on this machine, its fonts would show as installed" >&2
@@ -47,9 +63,15 @@ for entry in "${FAMILIES[@]}"; do
   fi
   unpacked=$cache/$pkg
   if [[ ! -d $unpacked ]]; then
+    rm -rf "$unpacked.tmp"
     dpkg-deb -x "$deb" "$unpacked.tmp"
     mv "$unpacked.tmp" "$unpacked"
   fi
+}
+
+for entry in "${FAMILIES[@]}"; do
+  IFS='|' read -r pkg folder files <<<"$entry"
+  unpack "$pkg"
   dest=$out.new/$folder
   mkdir -p "$dest"
   for name in $files; do
@@ -63,6 +85,32 @@ for entry in "${FAMILIES[@]}"; do
   done
   cp "$unpacked/usr/share/doc/$pkg/copyright" "$dest/LICENCE-$pkg.txt"
 done
+
+for entry in "${OTHER_FORMATS[@]}"; do
+  IFS='|' read -r pkg folder file name <<<"$entry"
+  unpack "$pkg"
+  src=$(find "$unpacked/usr/share/fonts" -name "$file" -print -quit)
+  if [[ -z $src ]]; then
+    echo "demo-fonts: $file not found in $pkg" >&2
+    exit 1
+  fi
+  mkdir -p "$out.new/$folder"
+  cp "$src" "$out.new/$folder/$name"
+  cp "$unpacked/usr/share/doc/$pkg/copyright" "$out.new/$folder/LICENCE-$pkg.txt"
+done
+for pkg in "${TEST_ONLY[@]}"; do unpack "$pkg"; done
+
+IFS='|' read -r folder name faces <<<"$COLLECTION"
+sources=()
+for f in $faces; do sources+=("$out.new/$f"); done
+/usr/bin/python3 - "$out.new/$folder/$name" "${sources[@]}" <<'PY'
+import sys
+from fontTools.ttLib import TTFont
+from fontTools.ttLib.ttCollection import TTCollection
+collection = TTCollection()
+collection.fonts = [TTFont(path) for path in sys.argv[2:]]
+collection.save(sys.argv[1])
+PY
 
 printf '%s\n' "$manifest" > "$out.new/.complete"
 rm -rf "$out"

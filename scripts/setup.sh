@@ -15,6 +15,8 @@ PACKAGES=(
   locales
   xvfb xauth imagemagick xdotool
   halibut python3
+  # Collections of the demo folder and the tests are made with Debian's fontTools (/usr/bin/python3).
+  python3-fonttools
   cups cups-bsd printer-driver-cups-pdf libcups2:i386 poppler-utils
   nsis
 )

@@ -197,19 +197,28 @@ bool NeedsPreview(const TToShowItem& item)
 
 void LoadPreview(TToShowItem& item)
 {
-    // Resources are counted: a second add would need a second remove.
+    // Resources are counted: a second add would need a second remove. The faces of one file
+    // share one add, counted in the file they share.
     // A file that cannot be loaded is not marked, so that no later remove takes away a
     // reference that another holder of the same file owns.
     if (item.PreviewLoaded) return;
+    if (item.File && item.File->PreviewRefs > 0) {
+        ++item.File->PreviewRefs;
+        item.PreviewLoaded = true;
+        return;
+    }
     item.PreviewLoaded = gdi::AddFontResourceFile(item.Path);
+    if (item.PreviewLoaded && item.File) item.File->PreviewRefs = 1;
 }
 
 void UnloadPreview(TToShowItem& item)
 {
     // Only what LoadPreview added: never an installed font's own resource.
     if (!item.PreviewLoaded) return;
-    gdi::RemoveFontResourceFile(item.Path);
     item.PreviewLoaded = false;
+    if (item.File && --item.File->PreviewRefs > 0) return; // another face of the file still shows it
+    if (item.File) item.File->PreviewRefs = 0;
+    gdi::RemoveFontResourceFile(item.Path);
 }
 
 } // namespace typa

@@ -55,9 +55,11 @@ void DrawFontRow(HDC dc, const RECT& r, const TToShowItem& item, const std::stri
 // may differ from the installed face (another style of the family).
 bool NeedsPreview(const TToShowItem& item);
 // Loads item.Path as a temporary font resource and marks the item when it loaded; a failure is
-// not reported (the mapper then draws a substitute face). Does nothing when already loaded.
+// not reported (the mapper then draws a substitute face). Does nothing when already loaded. The
+// faces of one file load it once: the first face adds it, the others count themselves in.
 void LoadPreview(TToShowItem& item);
-// Removes the resource that LoadPreview added and clears the mark; does nothing when not loaded.
+// Clears the mark and removes the resource that LoadPreview added once no other face of the
+// file holds it; does nothing when not loaded.
 void UnloadPreview(TToShowItem& item);
 
 } // namespace typa

@@ -94,6 +94,9 @@ void TFontListBox::Fill(const std::vector<TToShowItem*>& rows, int topRow)
     }
     m_rowsBeingAdded = nullptr;
     m_measureDc = nullptr;
+    // The faces of a collection were measured with their file loaded once for all of them.
+    for (TToShowItem* item : m_heldForFill) UnloadPreview(*item);
+    m_heldForFill.clear();
     if (topRow > 0 && topRow < static_cast<int>(rows.size())) SendMessageA(m_list, LB_SETTOPINDEX, topRow, 0);
 }
 
@@ -105,7 +108,11 @@ void TFontListBox::Measure(MEASUREITEMSTRUCT& mis)
     if (m_available && NeedsPreview(item)) LoadPreview(item);
     mis.itemHeight = static_cast<UINT>(
         std::clamp(MeasureFontRow(m_measureDc, item, item.Name, m_fontOptions, m_sampleText, m_systemLine), 1, 255));
-    if (m_available && item.PreviewLoaded) UnloadPreview(item);
+    if (!m_available || !item.PreviewLoaded) return;
+    if (item.File && item.File->Faces.size() > 1)
+        m_heldForFill.push_back(&item); // its file's other faces come later in the fill
+    else
+        UnloadPreview(item);
 }
 
 void TFontListBox::Draw(const DRAWITEMSTRUCT& dis)

@@ -4,7 +4,8 @@
 // file as a font resource. The items belong to a catalogue; a list only points at them, and is
 // emptied before its catalogue is.
 //
-// A folder font is loaded for the measure of its row and given back at once; it is loaded again
+// A folder font is loaded for the measure of its row and given back at once (a collection's file
+// at the end of the fill, once every face is measured); it is loaded again
 // when its row is drawn and kept only while it is the row drawn last, until the next unload of
 // all previews (a fill, an installation, a removal, the end of the run).
 #include "fonts/FontRows.h"
@@ -85,6 +86,7 @@ private:
     const std::vector<TToShowItem*>* m_rowsBeingAdded = nullptr; // for the measure of new rows
     HDC m_measureDc = nullptr;                                  // ... in the list's DC of the fill
     int m_systemLine = 0;                                       // ... and its system-font lines
+    std::vector<TToShowItem*> m_heldForFill;                    // ... and its collections, loaded once
     int m_lastPreviewRow = -1;                                  // the drawn row that keeps its file
     std::string m_typed;                                        // find by typing: what was typed
     DWORD m_typedAt = 0;                                        // ... and when it was last added to

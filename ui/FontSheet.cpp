@@ -70,7 +70,7 @@ bool TFontSheet::RegisterClasses(HINSTANCE instance)
 bool TFontSheet::Show(HWND owner, const SheetFont& font, const std::string& sampleText)
 {
     ttf::FontDetails details;
-    switch (ReadFontDetailsFile(font.path, details, GetUserDefaultLangID())) {
+    switch (ReadFontDetailsFile(font.path, details, GetUserDefaultLangID(), nullptr, font.faceIndex)) {
     case DetailsFile::NotFound: ShowError(40, font.path); return false;
     case DetailsFile::Failed: details = UnreadableDetails(); break;
     case DetailsFile::Read: break;

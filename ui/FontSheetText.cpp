@@ -2,6 +2,8 @@
 
 #include "app/Messages.h"
 
+#include <algorithm>
+
 namespace typa {
 namespace {
 
@@ -41,6 +43,13 @@ SheetTexts BuildSheetTexts(const SheetFont& font, const ttf::FontDetails& d)
     t.header += Line("Famille", family, "non indiquée");
     t.header += Line("Style", d.subfamily, "non indiqué");
     t.header += Line("Fichier", font.fileName);
+    if (d.faceCount > 1 || !font.otherFaces.empty()) {
+        const unsigned count = std::max<unsigned>(d.faceCount, static_cast<unsigned>(font.otherFaces.size() + 1));
+        t.header += Line("Collection", "police " + std::to_string(font.faceIndex + 1) + " sur " + std::to_string(count));
+        std::string others;
+        for (const std::string& face : font.otherFaces) others += (others.empty() ? "" : ", ") + face;
+        if (!others.empty()) t.header += Line("Autres polices du fichier", others);
+    }
     t.header += Line("Dossier", FolderOf(font.path));
     t.header += Line("Taille", font.size >= 0 ? Number(static_cast<double>(font.size)) + " octets" : "inconnue");
     if (!font.installed)

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace typa {
 
@@ -22,6 +23,8 @@ struct SheetFont {
     std::string group;    // the installed font's group; empty for "Polices Windows"
     LOGFONTA logFont{};   // the face as the list draws it
     bool loadFile = false; // a folder font whose own file is not the installed one: loaded while shown
+    int faceIndex = 0;     // where the face lies in its file, from 0
+    std::vector<std::string> otherFaces; // the other faces of a collection, in the file's order
 };
 
 struct SheetTexts {

@@ -253,6 +253,52 @@ Bytes TrueTypeWriter::Build() const
     return b;
 }
 
+std::uint32_t CollectionFaceOffset(const std::vector<Bytes>& fonts, std::size_t index, const CollectionOptions& options)
+{
+    std::size_t pos = 12 + 4 * fonts.size() + (options.majorVersion >= 2 ? 12 : 0);
+    for (std::size_t i = 0; i < index && i < fonts.size(); ++i) pos += Align4(fonts[i].size());
+    return static_cast<std::uint32_t>(pos);
+}
+
+Bytes Collection(const std::vector<Bytes>& fonts, const CollectionOptions& options)
+{
+    Bytes b{'t', 't', 'c', 'f'};
+    Put16(b, options.majorVersion);
+    Put16(b, 0);
+    Put32(b, options.count.value_or(static_cast<std::uint32_t>(fonts.size())));
+    for (std::size_t i = 0; i < fonts.size(); ++i) {
+        const std::uint32_t at = CollectionFaceOffset(fonts, i, options);
+        Put32(b, i < options.offsets.size() && options.offsets[i] ? *options.offsets[i] : at);
+    }
+    if (options.majorVersion >= 2) {
+        Put32(b, 0); // no DSIG
+        Put32(b, 0);
+        Put32(b, 0);
+    }
+    for (std::size_t i = 0; i < fonts.size(); ++i) {
+        const std::uint32_t base = CollectionFaceOffset(fonts, i, options);
+        Bytes font = fonts[i];
+        // Each directory entry's offset counted from the file's start.
+        if (font.size() >= 12) {
+            const std::size_t n = (std::size_t{font[4]} << 8) | font[5];
+            for (std::size_t e = 0; e < n && 12 + 16 * e + 16 <= font.size(); ++e) {
+                std::uint8_t* p = font.data() + 12 + 16 * e + 8;
+                const std::uint32_t offset = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                                             (std::uint32_t{p[2]} << 8) | p[3];
+                const std::uint32_t moved = offset + base;
+                p[0] = static_cast<std::uint8_t>(moved >> 24);
+                p[1] = static_cast<std::uint8_t>(moved >> 16);
+                p[2] = static_cast<std::uint8_t>(moved >> 8);
+                p[3] = static_cast<std::uint8_t>(moved);
+            }
+        }
+        b.resize(base, 0);
+        b.insert(b.end(), font.begin(), font.end());
+    }
+    b.resize(Align4(b.size()), 0);
+    return b;
+}
+
 Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std::u16string_view fullName,
                  std::uint16_t weight, std::uint16_t fsSelection)
 {

@@ -116,6 +116,20 @@ private:
     std::vector<Table> m_tables;
 };
 
+struct CollectionOptions {
+    std::uint16_t majorVersion = 1; // 2 adds the signature fields (all zero) after the offsets
+    // When set, written instead of the real face count / the real offset of face i.
+    std::optional<std::uint32_t> count;
+    std::vector<std::optional<std::uint32_t>> offsets;
+};
+
+// A collection ('ttcf') of whole fonts as Build() gives them: its header, then each font with the
+// offsets of its directory moved to where its tables now lie (counted from the file's start).
+Bytes Collection(const std::vector<Bytes>& fonts, const CollectionOptions& options = {});
+// The offset at which face `index` of Collection(fonts) starts.
+std::uint32_t CollectionFaceOffset(const std::vector<Bytes>& fonts, std::size_t index,
+                                   const CollectionOptions& options = {});
+
 // A small sound font: OS/2 then name, with the given names (family, subfamily, full name) in
 // U.S. English on platform 3.
 Bytes SimpleFont(std::u16string_view family, std::u16string_view subfamily, std::u16string_view fullName,

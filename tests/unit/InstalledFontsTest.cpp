@@ -17,6 +17,20 @@ TEST_CASE("The system font key follows the platform")
     CHECK(std::string(SystemFontKeyFor(7)) == "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts");
 }
 
+namespace {
+
+// The item of a value that names one face; null for a value that gives none.
+std::unique_ptr<TToShowItem> ItemFromSystemFont(const std::string& valueName, const std::string& data,
+                                                const NameList& families)
+{
+    auto items = ItemsFromSystemFont(valueName, data, families);
+    if (items.empty()) return nullptr;
+    REQUIRE(items.size() == 1);
+    return std::move(items.front());
+}
+
+} // namespace
+
 TEST_CASE("Registry values become items by their suffix and Standard rules")
 {
     NameList families(false);
@@ -54,6 +68,72 @@ TEST_CASE("Registry values become items by their suffix and Standard rules")
     // Only the first suffix goes.
     auto twice = ItemFromSystemFont("T (TrueType) (TrueType)", "T.TTF", families);
     CHECK(twice->Name == "T (TrueType)");
+    // The value's own name is kept whole: removal deletes exactly that value.
+    CHECK(twice->ValueName == "T (TrueType) (TrueType)");
+    CHECK(odd->ValueName == "Odd");
+}
+
+TEST_CASE("OpenType values and collections: the suffix some installers write, one row per face of a collection")
+{
+    NameList families(false);
+    families.Add("FreeSerif");
+
+    auto otf = ItemsFromSystemFont("FreeSerif (OpenType)", "Z:\\fonts\\FreeSerif.otf", families);
+    REQUIRE(otf.size() == 1);
+    CHECK(otf[0]->Name == "FreeSerif");
+    CHECK(otf[0]->FileName == "Freeserif.otf");
+    CHECK(otf[0]->ValueName == "FreeSerif (OpenType)");
+    // " (TrueType)" goes first where both are there; " Standard" still follows the family rule.
+    CHECK(ItemsFromSystemFont("A (OpenType) (TrueType)", "A.TTF", families)[0]->Name == "A (OpenType)");
+    CHECK(ItemsFromSystemFont("FreeSerif Standard (OpenType)", "FS.OTF", families)[0]->Name == "FreeSerif");
+
+    auto duo = ItemsFromSystemFont("Caladea Regular & Carlito (TrueType)", "Duo.ttc", families);
+    REQUIRE(duo.size() == 2);
+    CHECK(duo[0]->Name == "Caladea Regular");
+    CHECK(duo[1]->Name == "Carlito");
+    for (std::size_t i = 0; i < duo.size(); ++i) {
+        CHECK(duo[i]->FileName == "Duo.ttc");
+        CHECK(duo[i]->Path == "Duo.ttc");
+        CHECK(duo[i]->ValueName == "Caladea Regular & Carlito (TrueType)");
+        CHECK(duo[i]->FaceIndex == static_cast<int>(i));
+        CHECK(duo[i]->File.get() == duo[0]->File.get()); // one file for both
+    }
+    REQUIRE(duo[0]->File);
+    CHECK(duo[0]->File->Collection);
+    CHECK(duo[0]->File->Faces.size() == 2);
+
+    auto cjk = ItemsFromSystemFont("MS Gothic & MS UI Gothic & MS PGothic (TrueType)", "C:\\W\\MSGOTHIC.TTC", families);
+    REQUIRE(cjk.size() == 3);
+    CHECK(cjk[2]->Name == "MS PGothic");
+    CHECK(ItemsFromSystemFont("Cambria & Cambria Math (TrueType)", "cambria.otc", families).size() == 2);
+    // " & " in the name of a font that is no collection is part of its name.
+    auto single = ItemsFromSystemFont("Smith & Jones Regular (TrueType)", "SMITH.TTF", families);
+    REQUIRE(single.size() == 1);
+    CHECK(single[0]->Name == "Smith & Jones Regular");
+    // Empty names between the joins are no faces.
+    CHECK(ItemsFromSystemFont("A &  & B (TrueType)", "AB.TTC", families).size() == 2);
+    CHECK(ItemsFromSystemFont(" & A (TrueType)", "AB.TTC", families).size() == 1);
+    CHECK(ItemsFromSystemFont("FreeSerif (OpenType)", "X.FON", families).empty());
+}
+
+TEST_CASE("Outline fonts are TrueType and OpenType ones; bitmap fonts and vertical faces are not")
+{
+    ENUMLOGFONTA font{};
+    lstrcpyA(font.elfLogFont.lfFaceName, "FreeSerif");
+    NEWTEXTMETRICA m{};
+    m.tmPitchAndFamily = TMPF_TRUETYPE | TMPF_VECTOR;
+    CHECK(IsOutlineFont(font, m, TRUETYPE_FONTTYPE));
+    // Wine's OpenType fonts with PostScript outlines: a device font, no TrueType bit, and the flag.
+    m.tmPitchAndFamily = TMPF_VECTOR;
+    m.ntmFlags = NTM_PS_OPENTYPE | NTM_REGULAR;
+    CHECK(IsOutlineFont(font, m, DEVICE_FONTTYPE));
+    CHECK_FALSE(IsOutlineFont(font, m, RASTER_FONTTYPE));
+    m.ntmFlags = NTM_REGULAR;
+    CHECK_FALSE(IsOutlineFont(font, m, DEVICE_FONTTYPE));
+    CHECK_FALSE(IsOutlineFont(font, m, 0));
+    lstrcpyA(font.elfLogFont.lfFaceName, "@WenQuanYi Micro Hei");
+    m.tmPitchAndFamily = TMPF_TRUETYPE;
+    CHECK_FALSE(IsOutlineFont(font, m, TRUETYPE_FONTTYPE));
 }
 
 TEST_CASE("A pass number other than 0 or 1 is an internal error with message 1010")
@@ -61,7 +141,8 @@ TEST_CASE("A pass number other than 0 or 1 is an internal error with message 101
     ENUMLOGFONTA font{};
     NEWTEXTMETRICA metrics{};
     FamilyPassState state;
-    CHECK_THROWS_WITH_AS(FamilyPassCallback(2, font, metrics, state), "Action incorrecte : 2", EUnexpected);
+    CHECK_THROWS_WITH_AS(FamilyPassCallback(2, font, metrics, TRUETYPE_FONTTYPE, state), "Action incorrecte : 2",
+                         EUnexpected);
 }
 
 TEST_CASE("The catalogue built from Wine's registry finds families and creation records")

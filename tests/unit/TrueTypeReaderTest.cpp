@@ -185,7 +185,7 @@ TEST_CASE("the last family and subfamily records win, whatever their language or
     CHECK(std::all_of(r.names.logFont.faceName + 5, r.names.logFont.faceName + 32, [](char c) { return c == 0; }));
 }
 
-TEST_CASE("names come through as the low byte of each code unit")
+TEST_CASE("names come through in the code page, as Windows converts them")
 {
     SUBCASE("a 40-character family keeps all 40; the face name holds 31 and a NUL")
     {
@@ -196,11 +196,11 @@ TEST_CASE("names come through as the low byte of each code unit")
         CHECK(std::string(r.names.logFont.faceName) == "ABCDEFGHIJKLMNOPQRSTUVWXYZabcde");
         CHECK(r.names.logFont.faceName[31] == '\0');
     }
-    SUBCASE("é gives the byte E9, U+0152 gives 52")
+    SUBCASE("é, Œ, € and ’ are the code page's own bytes")
     {
-        CoreResult r = ReadBytes(FontWithNames({MsName(1, u"Caf\u00E9"), MsName(4, u"\u0152uvre")}));
+        CoreResult r = ReadBytes(FontWithNames({MsName(1, u"Caf\u00E9"), MsName(4, u"\u0152uvre \u20AC l\u2019\u00E9t\u00E9")}));
         CHECK(r.names.family == "Caf\xE9");
-        CHECK(r.names.fullName == "Ruvre");
+        CHECK(r.names.fullName == "\x8Cuvre \x80 l\x92\xE9t\xE9");
         CHECK(std::string(r.names.logFont.faceName) == "Caf\xE9");
     }
     SUBCASE("a record of odd length 7 gives 3 characters")
@@ -219,15 +219,70 @@ TEST_CASE("names come through as the low byte of each code unit")
         CHECK(std::all_of(r.names.logFont.faceName + 5, r.names.logFont.faceName + 32,
                           [](char c) { return c == 0; }));
     }
-    SUBCASE("a character whose low byte is 0 ends the 8-bit name")
+    SUBCASE("a NUL ends the name")
     {
-        CoreResult r = ReadBytes(FontWithNames({MsName(1, u"Ab\u0100cd"), MsName(4, u"\u0200Full")}));
+        CoreResult r = ReadBytes(FontWithNames({MsName(1, std::u16string(u"Ab\0cd", 5)), MsName(4, std::u16string(u"\0Full", 5))}));
         CHECK(r.names.family == "Ab");
-        CHECK(r.names.family.size() == 2);
         CHECK(r.names.fullName.empty());
         CHECK(r.status == ReadStatus::NotUsable);
     }
-    CHECK(ttf::DecodeNameLowBytes(nullptr, 0).empty());
+}
+
+TEST_CASE("a name the code page cannot hold gives way to one that it can, else to the PostScript name")
+{
+    const std::u16string cyrillic = u"\u0428\u0440\u0438\u0444\u0442"; // Шрифт
+    SUBCASE("only Cyrillic names: the PostScript name, so that two such fonts never share a name")
+    {
+        for (const auto& [ps, want] : {std::pair{u"Shrift-Regular", "Shrift-Regular"}, std::pair{u"ShriftDva", "ShriftDva"}}) {
+            CoreResult r = ReadBytes(FontWithNames({MsName(1, cyrillic, 0x0419), MsName(4, cyrillic + u" " + ps, 0x0419),
+                                                    MsName(6, ps)}),
+                                     0x0419);
+            CHECK(r.status == ReadStatus::Usable);
+            CHECK(r.names.fullName == want);
+            CHECK(r.names.family == want);
+            CHECK(std::string(r.names.logFont.faceName) == std::string(want).substr(0, 31));
+        }
+        // The English PostScript record is preferred to another language's.
+        CoreResult r = ReadBytes(FontWithNames({MsName(1, cyrillic), MsName(4, cyrillic), MsName(6, u"Other", 0x0419),
+                                                MsName(6, u"English")}));
+        CHECK(r.names.fullName == "English");
+    }
+    SUBCASE("the system language's name does not fit: the English one, else the next that fits")
+    {
+        const Bytes font = FontWithNames({MsName(1, u"Famille"), MsName(4, cyrillic, 0x0419), MsName(4, u"Nom fran\u00E7ais", 0x040C),
+                                          MsName(4, u"English Name", 0x0409), MsName(6, u"PSName")});
+        CHECK(ReadBytes(font, 0x0419).names.fullName == "English Name");
+        // What fits keeps the usual choice.
+        CHECK(ReadBytes(font, 0x040C).names.fullName == "Nom fran\xE7" "ais");
+        const Bytes noEnglish = FontWithNames({MsName(1, u"F"), MsName(4, cyrillic, 0x0419), MsName(4, u"Deutsch", 0x0407),
+                                               MsName(4, u"Fran\u00E7ais", 0x040C)});
+        CHECK(ReadBytes(noEnglish, 0x0419).names.fullName == "Deutsch");
+    }
+    SUBCASE("the last family that fits, the English one first")
+    {
+        CoreResult r = ReadBytes(FontWithNames({MsName(1, u"Deutsch", 0x0407), MsName(1, u"English"), MsName(4, u"Full"),
+                                                MsName(1, cyrillic, 0x0419)}));
+        CHECK(r.names.family == "English");
+        CHECK(std::string(r.names.logFont.faceName) == "English");
+    }
+    SUBCASE("nothing fits and no PostScript name: the name as the code page holds it")
+    {
+        CoreResult r = ReadBytes(FontWithNames({MsName(1, cyrillic), MsName(4, cyrillic + u" 2")}));
+        CHECK(r.status == ReadStatus::Usable);
+        CHECK(r.names.fullName == "????? 2");
+    }
+    SUBCASE("a character beyond the first 65,536 is one '?'")
+    {
+        CoreResult r = ReadBytes(FontWithNames({MsName(1, u"A\U0001F600B"), MsName(4, u"F")}));
+        CHECK(r.names.family == "A?B");
+    }
+    SUBCASE("a damaged PostScript name counts only when it is needed")
+    {
+        NameRecord farPs = MsName(6, u"PS");
+        farPs.offset = 60000;
+        CHECK(ReadBytes(FontWithNames({MsName(1, u"F"), MsName(4, u"Full"), farPs})).status == ReadStatus::Usable);
+        CHECK(ReadBytes(FontWithNames({MsName(1, cyrillic), MsName(4, u"Full"), farPs})).status == ReadStatus::Fault);
+    }
 }
 
 TEST_CASE("the style comes from usWeightClass and fsSelection bits 0, 1 and 4")
@@ -503,6 +558,162 @@ TEST_CASE("hostile tables cannot make the reader loop or run away")
                                        .Build());
         CHECK(big.status == ReadStatus::Usable);
         CHECK(big.names.family == "F");
+    }
+}
+
+// --- collections --------------------------------------------------------------------------------
+
+namespace {
+
+struct FacesResult {
+    ReadStatus status;
+    ttf::FontFaces faces;
+    int languageQueries = 0;
+    unsigned reads = 0;
+};
+
+FacesResult ReadFaces(Bytes data, std::uint16_t language = 0x0409)
+{
+    MemoryFile file(std::move(data));
+    FacesResult r{ReadStatus::NotUsable, {}, 0, 0};
+    r.status = ttf::ReadFontFaces(file, r.faces, [&] {
+        ++r.languageQueries;
+        return language;
+    });
+    r.reads = file.reads;
+    return r;
+}
+
+std::vector<std::string> FullNames(const ttf::FontFaces& faces)
+{
+    std::vector<std::string> names;
+    for (const ttf::FontFace& f : faces.faces) names.push_back(f.names.fullName);
+    return names;
+}
+
+void Put32At(Bytes& b, std::size_t at, std::uint32_t v)
+{
+    b[at] = static_cast<std::uint8_t>(v >> 24);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 16);
+    b[at + 2] = static_cast<std::uint8_t>(v >> 8);
+    b[at + 3] = static_cast<std::uint8_t>(v);
+}
+
+} // namespace
+
+TEST_CASE("a collection gives each of its faces, read from its own offset table")
+{
+    const std::vector<Bytes> fonts = {SimpleFont(u"Caladea", u"Regular", u"Caladea Regular"),
+                                      SimpleFont(u"Carlito", u"Bold", u"Carlito Bold", 700),
+                                      TrueTypeWriter().Version(0x4F54544F).Add("OS/2", Os2Table(400, 0x0001))
+                                          .Add("CFF ", Bytes(64, 1))
+                                          .Add("name", NameTable({MsName(1, u"Cantarell"), MsName(4, u"Cantarell Italic")}))
+                                          .Build()};
+    for (std::uint16_t version : {1, 2}) {
+        CAPTURE(version);
+        CollectionOptions options;
+        options.majorVersion = version;
+        FacesResult r = ReadFaces(Collection(fonts, options), 0x040C);
+        REQUIRE(r.status == ReadStatus::Usable);
+        CHECK(r.faces.collection);
+        CHECK(FullNames(r.faces) == std::vector<std::string>{"Caladea Regular", "Carlito Bold", "Cantarell Italic"});
+        CHECK(r.faces.faces[1].names.family == "Carlito");
+        CHECK(r.faces.faces[1].names.logFont.weight == 700);
+        CHECK(r.faces.faces[2].names.logFont.italic == 1); // an 'OTTO' face in a collection
+        CHECK(r.languageQueries == 1);                       // once for the whole file
+        // ReadFontNames reads the first face.
+        MemoryFile file(Collection(fonts, options));
+        ttf::FontNames first;
+        CHECK(ttf::ReadFontNames(file, first, [] { return std::uint16_t{0x409}; }) == ReadStatus::Usable);
+        CHECK(first.fullName == "Caladea Regular");
+    }
+    // A single font is one face, whatever its version tag.
+    FacesResult single = ReadFaces(fonts[2]);
+    CHECK(single.status == ReadStatus::Usable);
+    CHECK_FALSE(single.faces.collection);
+    CHECK(FullNames(single.faces) == std::vector<std::string>{"Cantarell Italic"});
+}
+
+TEST_CASE("faces may share tables: offsets count from the start of the file")
+{
+    const std::vector<Bytes> fonts = {SimpleFont(u"A", u"Regular", u"A Regular", 300),
+                                      SimpleFont(u"B", u"Regular", u"B Regular", 900)};
+    Bytes ttc = Collection(fonts);
+    // Face 2's OS/2 entry points at face 1's table.
+    const std::uint32_t face1 = CollectionFaceOffset(fonts, 0), face2 = CollectionFaceOffset(fonts, 1);
+    const std::uint32_t os2Of1 = face1 + TrueTypeWriter().Add("OS/2", Os2Table(300, 0)).Add("name", Bytes{}).TableOffset(0);
+    Put32At(ttc, face2 + 12 + 8, os2Of1);
+    FacesResult r = ReadFaces(ttc);
+    REQUIRE(r.status == ReadStatus::Usable);
+    CHECK(r.faces.faces[0].names.logFont.weight == 300);
+    CHECK(r.faces.faces[1].names.logFont.weight == 300);
+    CHECK(r.faces.faces[1].names.fullName == "B Regular");
+}
+
+TEST_CASE("a collection with an unusable face lists the others; a damaged face damages the file")
+{
+    const Bytes good = SimpleFont(u"Good", u"Regular", u"Good Regular");
+    const Bytes macOnly = TrueTypeWriter().Add("OS/2", Os2Table(400, 0))
+                              .Add("name", NameTable({Record(1, 0, 0, 4, Raw("Mac"))})).Build();
+    FacesResult r = ReadFaces(Collection({macOnly, good}));
+    CHECK(r.status == ReadStatus::Usable);
+    REQUIRE(r.faces.faces.size() == 2);
+    CHECK(r.faces.faces[0].status == ReadStatus::NotUsable);
+    CHECK(r.faces.faces[1].status == ReadStatus::Usable);
+    CHECK(ReadFaces(Collection({macOnly, macOnly})).status == ReadStatus::NotUsable);
+
+    // The second face's name table lies past the end of the file.
+    Bytes cut = Collection({good, good});
+    cut.resize(CollectionFaceOffset({good, good}, 1) + 40);
+    CHECK(ReadFaces(cut).status == ReadStatus::Fault);
+}
+
+TEST_CASE("a damaged collection header is a fault, never a crash or a long loop")
+{
+    const std::vector<Bytes> fonts = {SimpleFont(u"A", u"R", u"A R"), SimpleFont(u"B", u"R", u"B R")};
+    const Bytes ttc = Collection(fonts);
+    SUBCASE("no faces") { CHECK(ReadFaces(Collection(fonts, {1, 0u, {}})).status == ReadStatus::Fault); }
+    SUBCASE("a face count past the file, or beyond any real collection")
+    {
+        CHECK(ReadFaces(Collection(fonts, {1, 900u, {}})).status == ReadStatus::Fault);
+        CHECK(ReadFaces(Collection(fonts, {1, 0xFFFFFFFFu, {}})).status == ReadStatus::Fault);
+        CHECK(ReadFaces(Collection(fonts, {1, ttf::kMaxFacesPerFile + 1, {}})).status == ReadStatus::Fault);
+    }
+    SUBCASE("a face offset outside the file or at 2^31")
+    {
+        for (std::uint32_t at : {0x00100000u, 0x7FFFFFF8u, 0x80000000u, 0xFFFFFFFFu}) {
+            CAPTURE(at);
+            CHECK(ReadFaces(Collection(fonts, {1, {}, {std::nullopt, at}})).status == ReadStatus::Fault);
+        }
+    }
+    SUBCASE("two faces at one offset")
+    {
+        CHECK(ReadFaces(Collection(fonts, {1, {}, {std::nullopt, CollectionFaceOffset(fonts, 0)}})).status ==
+              ReadStatus::Fault);
+    }
+    SUBCASE("a header cut short")
+    {
+        for (std::size_t size : {4, 8, 11, 12, 15}) {
+            CAPTURE(size);
+            CHECK(ReadFaces(Bytes(ttc.begin(), ttc.begin() + static_cast<std::ptrdiff_t>(size))).status == ReadStatus::Fault);
+        }
+    }
+    SUBCASE("a thousand faces whose directories claim 65535 tables each stop at the file's budget")
+    {
+        // Faces 16 bytes apart over one long run of entries, each entry also an offset table of
+        // 65535 tables: without a budget, 67 million entries.
+        const std::uint32_t faces = ttf::kMaxFacesPerFile;
+        const std::uint32_t first = 12 + 4 * faces;
+        Bytes file{'t', 't', 'c', 'f', 0, 1, 0, 0};
+        for (int shift : {24, 16, 8, 0}) file.push_back(static_cast<std::uint8_t>(faces >> shift));
+        for (std::uint32_t i = 0; i < faces; ++i)
+            for (int shift : {24, 16, 8, 0}) file.push_back(static_cast<std::uint8_t>((first + 16 * i) >> shift));
+        const std::uint8_t entry[16] = {'z', 'z', 'z', 'z', 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        for (std::uint32_t i = 0; i < faces + 65536; ++i) file.insert(file.end(), entry, entry + 16);
+        FacesResult r = ReadFaces(file);
+        CHECK(r.status == ReadStatus::Fault);
+        MESSAGE("reads: " << r.reads);
+        CHECK(r.reads < 20000);
     }
 }
 
