@@ -1,4 +1,5 @@
 #include "platform/Printing.h"
+#include "platform/System.h"
 
 #include <winspool.h>
 
@@ -112,6 +113,17 @@ std::string ErrorText(DWORD code)
     if (text) LocalFree(text);
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
     return s.empty() ? std::to_string(code) : s;
+}
+
+bool PrinterTakesFontAsText(HDC dc)
+{
+    if (!sys::RunsUnderWine()) return true;
+    auto has = [&](char a, char b, char c, char d) {
+        const DWORD tag = static_cast<DWORD>(static_cast<unsigned char>(a)) | (static_cast<DWORD>(static_cast<unsigned char>(b)) << 8) |
+                          (static_cast<DWORD>(static_cast<unsigned char>(c)) << 16) | (static_cast<DWORD>(static_cast<unsigned char>(d)) << 24);
+        return GetFontData(dc, tag, 0, nullptr, 0) != GDI_ERROR;
+    };
+    return !has('C', 'F', 'F', ' ') && !has('C', 'F', 'F', '2');
 }
 
 } // namespace typa::printing

@@ -55,6 +55,12 @@ bool EndPage(HDC dc);
 bool EndDocument(HDC dc);
 bool AbortDocument(HDC dc);
 
+// Whether text in the font selected into a printer DC can go to the printer as text. Not so for a
+// font with PostScript outlines (a 'CFF ' or 'CFF2' table) under Wine, whose PostScript driver
+// can only download TrueType outlines and fails on the others: such text must reach it as the
+// glyphs' outlines, filled.
+bool PrinterTakesFontAsText(HDC dc);
+
 // The system's text for an error code, without its final line break; the code in decimal when
 // the system has no text for it.
 std::string ErrorText(DWORD code);

@@ -13,6 +13,13 @@ OsVersion GetOsVersion()
     return OsVersion{vi.dwPlatformId, vi.dwMajorVersion};
 }
 
+bool RunsUnderWine()
+{
+    // Wine's ntdll exports its version; Windows's never has.
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::string WindowsDirectory()
 {
     char buf[255] = {};

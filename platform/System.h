@@ -11,6 +11,9 @@ struct OsVersion {
 };
 OsVersion GetOsVersion();
 
+// True when the program runs under Wine, whose own limits some callers work around (and say so).
+bool RunsUnderWine();
+
 // The Windows directory, as GetWindowsDirectoryA gives it into a 254-character buffer; "" on failure.
 std::string WindowsDirectory();
 // Full path of the running program file.

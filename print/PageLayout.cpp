@@ -1,4 +1,5 @@
 #include "print/PageLayout.h"
+#include "platform/Printing.h"
 
 #include "app/Messages.h"
 #include "fonts/NameCompare.h"
@@ -102,6 +103,7 @@ void TSampleSheet::SelectFont(const LOGFONTA& lf)
     HGDIOBJ previous = SelectObject(m_dc, font.Get());
     if (!m_originalFont) m_originalFont = previous;
     m_font = std::move(font); // the replaced font is no longer selected: it can go
+    m_fontAsOutlines = !printing::PrinterTakesFontAsText(m_dc);
 }
 
 void TSampleSheet::SelectNamedFont(const char* face, int points)
@@ -144,7 +146,25 @@ int TSampleSheet::Width(const std::string& text) const
 void TSampleSheet::BoxText(int x0, int y0, int x1, int y1, int x, int y, const std::string& text) const
 {
     RECT box{x0, y0, x1, y1};
-    ExtTextOutA(m_dc, x, y, ETO_CLIPPED | ETO_OPAQUE, &box, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    if (!m_fontAsOutlines) {
+        ExtTextOutA(m_dc, x, y, ETO_CLIPPED | ETO_OPAQUE, &box, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        return;
+    }
+    // The same, drawn as the glyphs' outlines: the box in the background colour, then the text
+    // filled in the text colour, clipped to the box.
+    UniqueBrush background(CreateSolidBrush(GetBkColor(m_dc)));
+    FillRect(m_dc, &box, background.Get());
+    const int saved = SaveDC(m_dc);
+    IntersectClipRect(m_dc, box.left, box.top, box.right, box.bottom);
+    SetBkMode(m_dc, TRANSPARENT);
+    UniqueBrush ink(CreateSolidBrush(GetTextColor(m_dc)));
+    SelectObject(m_dc, ink.Get());
+    SelectObject(m_dc, GetStockObject(NULL_PEN));
+    BeginPath(m_dc);
+    TextOutA(m_dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    EndPath(m_dc);
+    FillPath(m_dc);
+    RestoreDC(m_dc, saved); // the brush and pen before it, so `ink` can go
 }
 
 void TSampleSheet::Line(int x0, int y0, int x1, int y1) const

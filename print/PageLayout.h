@@ -113,6 +113,7 @@ private:
     SheetSetup m_setup;
     int m_ppiX, m_ppiY;
     UniqueFont m_font; // the font current on the page
+    bool m_fontAsOutlines = false; // ... goes to the printer as filled outlines, not as text
     HGDIOBJ m_originalFont = nullptr;
     HGDIOBJ m_originalPen = nullptr;
     UniquePen m_pen;

@@ -92,3 +92,34 @@ TEST_CASE("500 folder fonts: only rows drawn since the last refill hold their fi
 
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
 }
+
+TEST_CASE("A collection among the folder fonts: its faces share one load of the file, and a refill gives it back")
+{
+    const std::string folder = BesideExe("preview-collection");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CopyFileA((DemoFontFolder() + "\\OpenType\\Duo.ttc").c_str(), (folder + "\\Duo.ttc").c_str(), FALSE);
+    WriteFontCopies(folder, 3, "TC", kFamily, 3);
+    ResetSettings(folder);
+    Process typa;
+    HWND main = StartAndWait(typa, 600000);
+    REQUIRE(main);
+    HWND list = ChildById(main, lbAvailableFonts);
+    REQUIRE(ListRows(list) ==
+            std::vector<std::string>{"Caladea Regular", "Carlito", "Typa Essai 001", "Typa Essai 002", "Typa Essai 003"});
+
+    // Both faces drawn: the file is loaded, each family shows once.
+    CHECK(CountFontFamilies(main, "Caladea") == 1);
+    CHECK(CountFontFamilies(main, "Carlito") == 1);
+
+    // A refill gives every file back before the rows are measured: the collection's too, though
+    // two rows held it. (Had it been added once per face and removed once, it would stay.)
+    ClickAt(list, Centre(*ListItemRect(list, 0)));
+    REQUIRE(Settle(main));
+    Key(list, VK_F5);
+    CHECK(CountFontFamilies(main, "Carlito", false) == 0);
+    CHECK(CountFontFamilies(main, "Caladea", false) == 0);
+    REQUIRE(WaitUntil([&] { return ListCount(list) == 5; }, 600000));
+    CHECK(CountFontFamilies(main, "Carlito") == 1);
+
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+}

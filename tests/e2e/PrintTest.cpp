@@ -589,3 +589,39 @@ TEST_CASE("A folder font marked installed for its family is printed in its own f
         RegCloseKey(k);
     }
 }
+
+TEST_CASE("OpenType files and the faces of a collection print in their own faces")
+{
+    const std::string folder = BesideExe("print-formats");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* f : {"FreeSerif.otf", "Cantarell-Regular.otf", "Duo.ttc"})
+        CopyFileA((DemoFontFolder() + "\\OpenType\\" + f).c_str(), (folder + "\\" + f).c_str(), FALSE);
+    ResetSettings(folder);
+    SetDword(HKEY_CURRENT_USER, kTypaKey, "PrintOptions", 1 | 16); // the name, and again in the system font
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    HWND list = ChildById(main, lbAvailableFonts);
+    const std::vector<std::string> rows = ListRows(list);
+    REQUIRE(rows == std::vector<std::string>{"Caladea Regular", "Cantarell Regular", "Carlito", "FreeSerif"});
+    ClickAt(list, Centre(*ListItemRect(list, 0))); // the folder's side is the one printed
+    REQUIRE(Settle(main));
+
+    HWND dlg = OpenPrintDialog(typa, main);
+    REQUIRE(dlg);
+    auto file = PrintWithMode(dlg, TdlgPrint::kIdAllAvailable);
+    REQUIRE(file);
+    const std::string text = pdf::Text(*file);
+    for (const std::string& row : rows) CHECK_MESSAGE(text.find(row) != std::string::npos, row);
+    // Each face of the collection goes to the printer as itself. Under Wine the PostScript
+    // outlines go as filled outlines (its printer driver downloads TrueType outlines only), so
+    // nothing else stands in for them.
+    const std::string embedded = pdf::Fonts(*file);
+    INFO(embedded);
+    CHECK(embedded.find("Caladea") != std::string::npos);
+    CHECK(embedded.find("Carlito") != std::string::npos);
+    CHECK(embedded.find("FreeSerif") == std::string::npos);
+    CHECK(embedded.find("Cantarell") == std::string::npos);
+    CHECK(embedded.find("DejaVu") == std::string::npos);
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+}

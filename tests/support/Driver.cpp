@@ -665,6 +665,18 @@ int CountFontFamilies(HWND wnd, std::string_view prefix, bool afterPaint, DWORD 
     return answer ? static_cast<int>(answer->value) : -1;
 }
 
+std::optional<FaceSeen> FaceOf(HWND wnd, std::string_view rowText, DWORD timeoutMs)
+{
+    ProbeRequest request{};
+    request.kind = ProbeKind::Face;
+    rowText = rowText.substr(0, sizeof request.text - 1);
+    std::copy(rowText.begin(), rowText.end(), request.text);
+    auto answer = Probe(wnd, request, true, timeoutMs);
+    if (!answer) return std::nullopt;
+    answer->text[sizeof answer->text - 1] = '\0';
+    return FaceSeen{answer->text, answer->value};
+}
+
 int CountGdiObjects(HWND wnd, DWORD timeoutMs)
 {
     ProbeRequest request{};

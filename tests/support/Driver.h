@@ -222,6 +222,13 @@ std::optional<ProbeRequest> Probe(HWND wnd, ProbeRequest request, bool afterPain
 // itself included); -1 when the probe failed.
 int CountFontFamilies(HWND wnd, std::string_view prefix, bool afterPaint = true,
                       DWORD timeoutMs = kDefaultTimeoutMs);
+// The face and the size of the 'CFF ' table of the font a list row named `rowText` is drawn in,
+// as that program creates it (12 point, regular); std::nullopt when the probe failed.
+struct FaceSeen {
+    std::string face;
+    long cffBytes = -1;
+};
+std::optional<FaceSeen> FaceOf(HWND wnd, std::string_view rowText, DWORD timeoutMs = kDefaultTimeoutMs);
 // GDI objects that program holds (GetGuiResources answers 0 under Wine); -1 when the probe failed.
 int CountGdiObjects(HWND wnd, DWORD timeoutMs = kDefaultTimeoutMs);
 // Pixels of `rect` (client coordinates of wnd) that differ from its top-left pixel, as the

@@ -143,6 +143,26 @@ void Measure(ProbeRequest& request)
         ReleaseDC(nullptr, screen);
         break;
     }
+    case ProbeKind::Face: {
+        request.text[sizeof request.text - 1] = '\0';
+        HDC dc = GetDC(nullptr);
+        LOGFONTA lf{};
+        lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
+        lf.lfWeight = FW_NORMAL;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynA(lf.lfFaceName, request.text, LF_FACESIZE);
+        HFONT font = CreateFontIndirectA(&lf);
+        HGDIOBJ old = SelectObject(dc, font);
+        char face[LF_FACESIZE] = {};
+        GetTextFaceA(dc, LF_FACESIZE, face);
+        const DWORD cff = GetFontData(dc, 0x20464643 /* 'CFF ' as a little-endian DWORD */, 0, nullptr, 0);
+        request.value = cff == GDI_ERROR ? -1 : static_cast<LONG>(cff);
+        lstrcpynA(request.text, face, sizeof request.text);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        ReleaseDC(nullptr, dc);
+        break;
+    }
     case ProbeKind::ScrollTo: {
         const double start = Now();
         SendMessageA(request.window, LB_SETTOPINDEX, static_cast<WPARAM>(request.param), 0);

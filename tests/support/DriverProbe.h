@@ -17,6 +17,9 @@ enum class ProbeKind : LONG {
     ScrollTo = 4,     // micros: LB_SETTOPINDEX `param` on `window` and the paint; value: top row after
     Ink = 5,          // value: pixels of `rect` (client coordinates of `window`) that differ from
                       // the rectangle's top-left pixel, as the window paints itself (WM_PRINTCLIENT)
+    Face = 6,         // the font a list row named `text` is drawn in (12 point, regular): `text`
+                      // becomes the face the system chose, value the size of its 'CFF ' table
+                      // (-1 when it has none)
 };
 
 // The marker's wParam: wait for pending input and paints to be handled before measuring.

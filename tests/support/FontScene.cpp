@@ -173,10 +173,12 @@ HWND ProgressDialog(DWORD pid)
     return nullptr;
 }
 
-std::string CountText(int n)
+std::string CountText(int n) { return CountText(n, n); }
+
+std::string CountText(int fonts, int files)
 {
-    return "Etes-vous sûr de vouloir supprimer " + std::to_string(n) + " police(s) et\nplacer dans la Corbeille " +
-           std::to_string(n) + " fichier(s) de polices ?";
+    return "Etes-vous sûr de vouloir supprimer " + std::to_string(fonts) + " police(s) et\nplacer dans la Corbeille " +
+           std::to_string(files) + " fichier(s) de polices ?";
 }
 
 const char* const kStandardText =

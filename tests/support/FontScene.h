@@ -73,6 +73,7 @@ HWND ProgressDialog(DWORD pid);
 
 // The confirmation texts of a removal.
 std::string CountText(int n);
+std::string CountText(int fonts, int files);
 extern const char* const kStandardText;
 
 } // namespace typa::e2e

@@ -5,6 +5,7 @@
 
 #include <doctest/doctest.h>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -395,4 +396,62 @@ TEST_CASE("Preview resources: only folder fonts that are not installed, loaded a
     CHECK(NeedsPreview(item));
     // One add, one remove: the family is gone again.
     CHECK(FamilyCount(dc, "Lato") == 0);
+}
+
+namespace {
+
+// build\demo-fonts, beside the folder of the running test program (build\bin).
+std::string DemoFolder()
+{
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string path = exe;
+    path = path.substr(0, path.find_last_of('\\')); // build\bin
+    return path.substr(0, path.find_last_of('\\')) + "\\demo-fonts";
+}
+
+} // namespace
+
+TEST_CASE("Preview resources: the faces of a collection load their file once and give it back once")
+{
+    const std::string duo = DemoFolder() + "\\OpenType\\Duo.ttc";
+    REQUIRE(GetFileAttributesA(duo.c_str()) != INVALID_FILE_ATTRIBUTES);
+    Canvas canvas;
+    HDC dc = canvas.Dc();
+    auto file = std::make_shared<TFontFile>();
+    file->Collection = true;
+    file->Faces = {{"Caladea Regular", "Caladea"}, {"Carlito", "Carlito"}};
+    TToShowItem caladea = FolderItem("Caladea Regular"), carlito = FolderItem("Carlito");
+    for (TToShowItem* face : {&caladea, &carlito}) {
+        face->Path = duo;
+        face->File = file;
+    }
+    carlito.FaceIndex = 1;
+    REQUIRE(FamilyCount(dc, "Carlito") == 0);
+
+    LoadPreview(caladea);
+    LoadPreview(carlito);
+    CHECK(caladea.PreviewLoaded);
+    CHECK(carlito.PreviewLoaded);
+    CHECK(file->PreviewRefs == 2);
+    CHECK(FamilyCount(dc, "Carlito") > 0);
+    CHECK(FamilyCount(dc, "Caladea") > 0);
+
+    // One face gives its hold back: the other still draws in the file.
+    UnloadPreview(caladea);
+    CHECK_FALSE(caladea.PreviewLoaded);
+    CHECK(FamilyCount(dc, "Carlito") > 0);
+    // The file was added once: the last face's remove takes it out of the system.
+    UnloadPreview(carlito);
+    CHECK(file->PreviewRefs == 0);
+    CHECK(FamilyCount(dc, "Carlito") == 0);
+    CHECK(FamilyCount(dc, "Caladea") == 0);
+
+    // Again, and one remove from outside the lists is enough to take it away: a single add.
+    LoadPreview(caladea);
+    LoadPreview(carlito);
+    REQUIRE(RemoveFontResourceA(duo.c_str()));
+    CHECK(FamilyCount(dc, "Carlito") == 0);
+    caladea.PreviewLoaded = carlito.PreviewLoaded = false;
+    file->PreviewRefs = 0;
 }
