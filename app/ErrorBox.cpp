@@ -72,7 +72,7 @@ MsgResult FirstButton(unsigned buttons) noexcept
 
 const char* KindTitle(MsgKind kind) noexcept
 {
-    return kind == MsgKind::Confirmation ? "Confirmation" : "Erreur";
+    return kind == MsgKind::Confirmation ? "Confirmation" : kind == MsgKind::Information ? "Information" : "Erreur";
 }
 
 ScriptedBoxes* g_script = nullptr;
@@ -215,7 +215,9 @@ void TMessageBox::LayOut()
     const int clientHeight = buttonTop + m.buttonHeight + m.margin;
 
     AddControlInPixels({kIdIcon, "STATIC", nullptr, SS_ICON, m.margin, m.margin, iconSize, iconSize});
-    HICON icon = LoadIcon(nullptr, m_kind == MsgKind::Confirmation ? IDI_QUESTION : IDI_HAND);
+    HICON icon = LoadIcon(nullptr, m_kind == MsgKind::Confirmation  ? IDI_QUESTION
+                                   : m_kind == MsgKind::Information ? IDI_INFORMATION
+                                                                    : IDI_HAND);
     SendDlgItemMessageA(dlg, kIdIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     const int textTop = m.margin + (contentHeight - textHeight) / 2;
     AddControlInPixels({kIdText, "STATIC", m_text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, textLeft,

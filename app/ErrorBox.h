@@ -12,7 +12,7 @@
 
 namespace typa {
 
-enum class MsgKind { Error, Confirmation };
+enum class MsgKind { Error, Confirmation, Information };
 
 enum class MsgResult { Yes, No, OK, Cancel, All };
 
@@ -65,7 +65,7 @@ struct RecordedBox {
     std::string text;
     MsgKind kind = MsgKind::Error;
     unsigned buttons = 0;
-    // "Erreur"/"Confirmation" for message boxes; the caller's caption for the warning dialog;
+    // "Erreur"/"Confirmation"/"Information" for message boxes; the caller's caption for the warning dialog;
     // "Insérer le support de données" for the insert-medium dialog.
     std::string caption;
     // The cursor shown while the box was up.

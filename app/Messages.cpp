@@ -87,6 +87,7 @@ constexpr MessageEntry kMessages[] = {
     {3031, "L'impression est impossible car aucune imprimante n'est installée. Veuillez installer une imprimante via le Panneau de configuration puis faites un nouvel essai."},
     {3040, "Le fichier %s n'existe plus. Veuillez actualiser les polices en appuyant sur la touche F5..."},
     {3042, "Le nom du fichier %s contient des caractères que Windows ne peut pas représenter ici, et le fichier n'a pas de nom court : il ne peut donc pas être lu. Renommez-le, puis appuyez sur la touche F5.\n\nSouhaitez-vous poursuivre ?"},
+    {3043, "Vous ne disposez pas des droits nécessaires pour installer des polices pour tous les utilisateurs de cet ordinateur : les polices sélectionnées seront installées pour vous seul.\nPour les installer pour tous les utilisateurs, démarrez Typarium en tant qu'administrateur."},
     {3101, "Le fichier '%s' existe déjà. Faut-il écraser le fichier existant ?"},
     {3900, "Erreur interne : message d'erreur indéfini pour le numéro d'erreur : %d. Veuillez informer Orvane Media de cette erreur."},
     {3910, "Erreur interne : message de retour indéfini pour le numéro de retour : %d. Veuillez informer Orvane Media de cette erreur."},

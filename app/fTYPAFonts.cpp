@@ -326,6 +326,7 @@ void TfrmTYPA::OpenSheet(TFontSide& side, int row)
         if (files::FindEntry(font.path, entry)) font.size = static_cast<std::int64_t>(entry.size);
         font.installed = true;
         font.group = item->Group;
+        font.installedFor = item->ForUser ? SheetFont::For::ThisUser : SheetFont::For::AllUsers;
     }
     m_sheet.Show(m_wnd, font, SampleText);
 }

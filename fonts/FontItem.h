@@ -43,6 +43,7 @@ struct TToShowItem {
     int FaceIndex = 0;     // where the face lies among the file's faces, from 0
     std::string ValueName; // installed: the system font value's name, exactly as stored
     bool Removed = false;  // installed: its file and value left the system in this run
+    bool ForUser = false;  // installed for the current user alone (the user's own font key)
 };
 
 // "C:\Fonts\ARIALBD.TTF" gives "Arialbd.ttf": the part after the last "\" or ":", lower-cased,

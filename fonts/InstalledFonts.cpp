@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "fonts/FontFiles.h"
 #include "fonts/NameCompare.h"
+#include "platform/FontPlaces.h"
 #include "platform/GdiFonts.h"
 #include "platform/Handles.h"
 #include "platform/Registry.h"
@@ -33,11 +34,7 @@ std::string Extension(const std::string& data)
 
 } // namespace
 
-const char* SystemFontKeyFor(DWORD platformId)
-{
-    return platformId == VER_PLATFORM_WIN32_WINDOWS ? "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts"
-                                                    : "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-}
+const char* SystemFontKeyFor(DWORD platformId) { return fontplaces::SystemFontKeyFor(platformId); }
 
 void ChooseSystemFontKey(DWORD platformId) { ChosenKey() = SystemFontKeyFor(platformId); }
 
@@ -60,6 +57,16 @@ bool WriteSystemFont(const std::string& valueName, const std::string& data)
 bool DeleteSystemFont(const std::string& valueName)
 {
     return reg::DeleteValue(HKEY_LOCAL_MACHINE, SystemFontKey(), valueName);
+}
+
+bool WriteUserFont(const std::string& valueName, const std::string& fullPath)
+{
+    return reg::WriteString(HKEY_CURRENT_USER, fontplaces::kUserFontKey, valueName, fullPath);
+}
+
+bool DeleteUserFont(const std::string& valueName)
+{
+    return reg::DeleteValue(HKEY_CURRENT_USER, fontplaces::kUserFontKey, valueName);
 }
 
 std::string InstalledFaceName(const std::string& face, const std::function<bool(const std::string&)>& isFamily,
@@ -157,11 +164,16 @@ void ReadTrueTypeFamilies(HDC dc, NameList& familyNames)
 
 void AddSystemFonts(const NameList& familyNames, FontCatalogue& installed)
 {
-    reg::NamesAndData values = reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
-    for (std::size_t i = 0; i < values.names.size(); ++i) {
-        for (auto& item : ItemsFromSystemFont(values.names[i], values.data[i], familyNames)) {
-            std::string name = item->Name;
-            installed.Add(name, item);
+    // Every user's fonts, then the user's own: a name in both is two fonts, each with its key.
+    for (const bool forUser : {false, true}) {
+        reg::NamesAndData values = forUser ? reg::ReadAllValues(HKEY_CURRENT_USER, fontplaces::kUserFontKey)
+                                           : reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
+        for (std::size_t i = 0; i < values.names.size(); ++i) {
+            for (auto& item : ItemsFromSystemFont(values.names[i], values.data[i], familyNames)) {
+                item->ForUser = forUser;
+                std::string name = item->Name;
+                installed.Add(name, item);
+            }
         }
     }
 }

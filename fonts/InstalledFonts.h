@@ -21,6 +21,9 @@ void ChooseSystemFontKey(DWORD platformId);
 std::string ReadSystemFont(const std::string& valueName);
 bool WriteSystemFont(const std::string& valueName, const std::string& data);
 bool DeleteSystemFont(const std::string& valueName);
+// The same for a font installed for the current user alone: its value holds the full path.
+bool WriteUserFont(const std::string& valueName, const std::string& fullPath);
+bool DeleteUserFont(const std::string& valueName);
 
 // The name under which the installed side shows the font of system value `valueName`: without
 // " (TrueType)" (or " (OpenType)"), and without the " Standard" that follows a family name
@@ -46,9 +49,9 @@ std::vector<std::unique_ptr<TToShowItem>> ItemsFromSystemFont(const std::string&
 // vector fonts are not; neither are the vertical "@" faces of East Asian fonts.
 bool IsOutlineFont(const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, DWORD fontType);
 
-// Fills FamilyNames (pass 1), InstalledCatalogue from the registry, then the families and
-// creation records (pass 2), then the groups. `progress` receives 5 after the registry and
-// 5 + 95·i/n at every twentieth family.
+// Fills FamilyNames (pass 1), InstalledCatalogue from the registry (every user's fonts, then the
+// user's own), then the families and creation records (pass 2), then the groups. `progress`
+// receives 5 after the registry and 5 + 95·i/n at every twentieth family.
 void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
                              const std::function<void(int percent)>& progress);
 // Its steps, in its order: the TrueType families; an item for every system font value; the

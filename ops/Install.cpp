@@ -8,6 +8,7 @@
 #include "fonts/InstalledFonts.h"
 #include "fonts/NameCompare.h"
 #include "platform/Files.h"
+#include "platform/FontPlaces.h"
 #include "platform/GdiFonts.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -22,6 +23,7 @@ namespace typa {
 namespace {
 
 constexpr int kFontWarningLimit = 750;
+constexpr int kMsgInstalledForUser = 3043;
 
 // Errors of a batch: an error box with Yes and No; true when the user wants to go on.
 bool GoOn(int message, const std::string& argument)
@@ -35,12 +37,12 @@ FileOutcome SkipOrStop(int message, const std::string& argument)
     return GoOn(message, argument) ? FileOutcome::Skipped : FileOutcome::Stop;
 }
 
-// Free bytes of the drive named by the first letter of the Windows directory; -1 when the
-// system cannot tell.
-std::int64_t WindowsDriveFree(const std::string& windowsDir)
+// Free bytes of the drive named by the first letter of the folder (the Windows directory's, or
+// the user's fonts folder's); -1 when the system cannot tell.
+std::int64_t DriveFree(const std::string& folder)
 {
-    if (windowsDir.empty()) return -1;
-    char letter = windowsDir[0];
+    if (folder.empty()) return -1;
+    char letter = folder[0];
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
     std::uint64_t bytes = 0;
     if (!files::DiskFreeBytes(std::string(1, letter) + ":\\", bytes)) return -1;
@@ -77,8 +79,15 @@ std::string AsciiUpper(std::string s)
 FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText, const std::string& group,
                             const std::string& windowsDir, bool& overwriteAll, const std::function<void()>& beforeLoad)
 {
+    return InstallFontFile(font, rowText, group, InstallTarget{fontplaces::SystemFontsFolder(windowsDir), false},
+                           overwriteAll, beforeLoad);
+}
+
+FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText, const std::string& group,
+                            const InstallTarget& target, bool& overwriteAll, const std::function<void()>& beforeLoad)
+{
     const std::string bare = InstallFileName(font);
-    const std::string folder = windowsDir + "\\FONTS";
+    const std::string& folder = target.folder;
     const std::string dest = folder + "\\" + bare;
 
     // An existing file of that name: an empty one is replaced without a word, any other only
@@ -99,7 +108,7 @@ FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText,
         }
     }
 
-    if (WindowsDriveFree(windowsDir) < static_cast<std::int64_t>(font.Size)) return SkipOrStop(3019, font.FileName);
+    if (DriveFree(folder) < static_cast<std::int64_t>(font.Size)) return SkipOrStop(3019, font.FileName);
 
     // The whole copy first, under a name of its own beside the destination.
     files::TemporaryFile copy(folder);
@@ -121,14 +130,18 @@ FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText,
     copy.Keep();
 
     if (beforeLoad) beforeLoad();
-    if (!gdi::AddFontResourceFile(bare)) {
+    // The system finds a file of its fonts folder by its name; a user's font only by its path.
+    if (!gdi::AddFontResourceFile(target.forUser ? dest : bare)) {
         files::SetAttributes(dest, FILE_ATTRIBUTE_NORMAL);
         files::Remove(dest);
         if (aside) PutBack(*aside, dest);
         return SkipOrStop(3007, bare);
     }
     // Loaded: the old file, if any, goes with `aside`. One value names every face of the file.
-    WriteSystemFont(SystemValueName(font), AsciiUpper(bare));
+    if (target.forUser)
+        WriteUserFont(SystemValueName(font), dest);
+    else
+        WriteSystemFont(SystemValueName(font), AsciiUpper(bare));
     // Each face joins the group, under the name the installed side will show ("Essai Standard"
     // shows as "Essai" once the family "Essai" is installed), or the next reading would not find it.
     std::vector<std::pair<std::string, std::string>> records;
@@ -151,10 +164,15 @@ void InstallSelectedFonts(const InstallSource& source, std::string groupName, Ru
         return item && !item->Installed;
     };
 
-    if (sys::GetOsVersion().platformId == VER_PLATFORM_WIN32_NT &&
-        !reg::CanWriteKey(HKEY_LOCAL_MACHINE, SystemFontKey())) {
-        ShowError(23, {});
-        return;
+    // Without the right to write the system font key, a user of Windows 10 version 1809 or later
+    // installs for themself alone; on older systems there is nothing to do without it.
+    InstallTarget target{fontplaces::SystemFontsFolder(source.windowsDir), false};
+    if (sys::GetOsVersion().platformId == VER_PLATFORM_WIN32_NT && !fontplaces::MayWriteSystemFonts(SystemFontKey())) {
+        if (!fontplaces::UserFontsSupported()) {
+            ShowError(23, {});
+            return;
+        }
+        target = InstallTarget{fontplaces::UserFontsFolder(), true};
     }
 
     // A collection is one file: whichever of its faces are chosen, the file goes in once with
@@ -171,6 +189,11 @@ void InstallSelectedFonts(const InstallSource& source, std::string groupName, Ru
     if (source.installedCount + faces > kFontWarningLimit &&
         !ui.ConfirmManyFonts(LoadMessage(5031), FormatMessage(5032, {source.installedCount, faces})))
         return;
+
+    if (target.forUser) {
+        ShowMessageBox(LoadMessage(kMsgInstalledForUser), MsgKind::Information, MsgButton::OK);
+        if (!fontplaces::MakeUserFontsFolder(target.folder)) target.folder.clear(); // every copy then says so
+    }
 
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
     groupName = StoredGroupName(groupName);
@@ -194,8 +217,8 @@ void InstallSelectedFonts(const InstallSource& source, std::string groupName, Ru
                     stopped = true;
                     break;
                 }
-                stopped = InstallFontFile(font, text, groupName, source.windowsDir, overwriteAll,
-                                          source.unloadPreviewResources) == FileOutcome::Stop;
+                stopped = InstallFontFile(font, text, groupName, target, overwriteAll, source.unloadPreviewResources) ==
+                          FileOutcome::Stop;
             }
             if (stopped) break;
             if (source.unloadPreviewResources) source.unloadPreviewResources();

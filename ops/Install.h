@@ -36,6 +36,14 @@ std::string BareFileName(const std::string& fileName);
 // ASCII letters a-z upper-cased, nothing else changed: the data of a system font value.
 std::string AsciiUpper(std::string s);
 
+// Where a run puts its fonts: the Windows fonts folder with the system font key, or (for a user
+// without the right to write that key, on Windows 10 version 1809 or later) the user's own fonts
+// folder and key, where a font is loaded and registered by its full path.
+struct InstallTarget {
+    std::string folder;
+    bool forUser = false;
+};
+
 // One file of a run: what became of it.
 enum class FileOutcome { Installed, Skipped, Stop };
 
@@ -50,6 +58,10 @@ enum class FileOutcome { Installed, Skipped, Stop };
 //
 // `beforeLoad` runs right before the copy is loaded: the preview resources go first, since a
 // system that already holds an identical face may not load the installed one beside it.
+FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText, const std::string& group,
+                            const InstallTarget& target, bool& overwriteAll,
+                            const std::function<void()>& beforeLoad = {});
+// The same into the Windows fonts folder of `windowsDir` and the system font key.
 FileOutcome InstallFontFile(const TToShowItem& font, const std::string& rowText, const std::string& group,
                             const std::string& windowsDir, bool& overwriteAll,
                             const std::function<void()>& beforeLoad = {});

@@ -10,9 +10,11 @@
 #include "fonts/NameCompare.h"
 #include "ops/Install.h"
 #include "platform/Files.h"
+#include "platform/FontPlaces.h"
 #include "platform/GdiFonts.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/System.h"
 
 #include <algorithm>
 #include <array>
@@ -92,7 +94,7 @@ RemoveStep DeleteFontFile(const std::string& path)
 }
 
 RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& fileName, const std::string& path,
-                               bool* gone)
+                               bool* gone, bool forUser)
 {
     if (gone) *gone = false;
     if (!gdi::RemoveFontResourceFile(fileName)) return Ask(3010, fileName);
@@ -109,7 +111,7 @@ RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& 
     }
 
     if (stillInPlace) return r;
-    if (!DeleteSystemFont(valueName)) return Ask(3011, valueName);
+    if (!(forUser ? DeleteUserFont(valueName) : DeleteSystemFont(valueName))) return Ask(3011, valueName);
     if (gone) *gone = true;
     return r;
 }
@@ -162,6 +164,13 @@ void RemoveSelectedFonts(const RemoveSource& source, bool ask, RunUi& ui)
     // A face of a collection cannot go without its file, nor the file without its other faces.
     const std::vector<TToShowItem*> going = source.installed ? FacesOfFiles(*source.installed, selected) : selected;
     const int files = CountFiles(going);
+    // Every user's fonts are the administrator's; a user's own fonts are theirs.
+    const bool systemFonts = std::any_of(going.begin(), going.end(), [](const TToShowItem* f) { return !f->ForUser; });
+    if (systemFonts && sys::GetOsVersion().platformId == VER_PLATFORM_WIN32_NT &&
+        !fontplaces::MayWriteSystemFonts(SystemFontKey())) {
+        ShowError(23, {});
+        return;
+    }
     if (ask) {
         const bool standard = std::any_of(going.begin(), going.end(),
                                           [](const TToShowItem* f) { return IsStandardFamily(f->Family); });
@@ -182,6 +191,8 @@ void RemoveSelectedFonts(const RemoveSource& source, bool ask, RunUi& ui)
             TToShowItem* font = list.Item(row);
             if (!font || !handled.insert(FileKey(*font)).second) continue;
             const std::string valueName = ValueNameOf(*font);
+            // A font registered by its full path is unloaded by that path, as it was loaded.
+            const std::string resource = HasFolder(font->Path) ? font->Path : UpperCase(font->FileName);
             font->FileName = UpperCase(font->FileName);
             font->Path = HasFolder(font->Path) ? UpperCase(font->Path)
                                                : UpperCase(source.fontsDir + "\\" + font->FileName);
@@ -190,7 +201,7 @@ void RemoveSelectedFonts(const RemoveSource& source, bool ask, RunUi& ui)
                            FormatMessage(1046, {LowerCase(BareFileName(font->FileName))}));
             if (progress->Cancelled()) break;
             bool gone = false;
-            const RemoveStep step = RemoveInstalledFont(valueName, font->FileName, font->Path, &gone);
+            const RemoveStep step = RemoveInstalledFont(valueName, resource, font->Path, &gone, font->ForUser);
             if (gone) records.Forget(source.installed ? FacesOfFiles(*source.installed, {font})
                                                       : std::vector<TToShowItem*>{font});
             if (step == RemoveStep::No) break;

@@ -41,8 +41,9 @@ RemoveStep DeleteFontFile(const std::string& path);
 // file is still in place, so that the registry never loses a font that is still there; a
 // missing file's value is deleted. Returns Done, or the answer to the last question; `gone`,
 // when given, tells whether the value was deleted (the font is no longer installed).
+// `forUser`: the value is under the user's own font key, not the system's.
 RemoveStep RemoveInstalledFont(const std::string& valueName, const std::string& fileName, const std::string& path,
-                               bool* gone = nullptr);
+                               bool* gone = nullptr, bool forUser = false);
 
 // What a removal needs of the main window.
 struct RemoveSource {
@@ -53,7 +54,8 @@ struct RemoveSource {
 };
 
 // Removes the selected rows' fonts, and with each face of a collection every other face of its
-// file, which cannot stay without it. With `ask`, the standard-font question (when one of them
+// file, which cannot stay without it. Every user's fonts need the right to write the system font
+// key (message 3023 otherwise, and nothing is asked or changed); a user's own fonts do not. With `ask`, the standard-font question (when one of them
 // has a standard family) and the count question (the fonts that go, and their files) come first,
 // through `ui`; No to either ends the command with nothing changed. Otherwise, and after them,
 // each file goes once: its resource, the file to the Recycle Bin, its system value, then the

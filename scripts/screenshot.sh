@@ -7,6 +7,7 @@
 # progress dialog) and everything painted, as TypaReady.exe beside the program tells; another
 # program (TYPA_EXE) is ready once its window is mapped. TYPA_READY_TIMEOUT (seconds, 300)
 # bounds the wait; the script fails with what was missing when it passes.
+# TYPA_SHOT_FONTS, when set, names another font folder (a Linux path) than the demo folder.
 # TYPA_SHOT_ACTIONS, when set, is a bash snippet run after the wait and before the picture is taken
 # (xdotool clicks and keys on $DISPLAY, e.g. to open a menu or a dialog first).
 set -euo pipefail
@@ -29,7 +30,7 @@ ready_tool=$(dirname "$exe")/TypaReady.exe
 [[ -f $exe ]] || { echo "screenshot: no program at $exe (build first)" >&2; exit 1; }
 mkdir -p "$(dirname "$out")"
 
-fonts=$(bash "$here/demo-fonts.sh")
+fonts=${TYPA_SHOT_FONTS:-$(bash "$here/demo-fonts.sh")}
 typa_wine_prefix "$prefix" display
 typa_set_font_path "$prefix" "$fonts"
 

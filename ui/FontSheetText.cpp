@@ -58,6 +58,9 @@ SheetTexts BuildSheetTexts(const SheetFont& font, const ttf::FontDetails& d)
         t.header += Line("Installée", std::string("oui, parmi les 'Polices Windows'"));
     else
         t.header += Line("Installée", "oui, dans le groupe '" + font.group + "'");
+    if (font.installedFor != SheetFont::For::Unknown)
+        t.header += Line("Installée pour", std::string(font.installedFor == SheetFont::For::ThisUser ? "cet utilisateur"
+                                                                                                     : "tous les utilisateurs"));
     t.header.resize(t.header.size() - 2); // no line break after the last line
 
     if (d.cmap == Presence::Present)

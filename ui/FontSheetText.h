@@ -21,6 +21,9 @@ struct SheetFont {
     std::int64_t size = -1; // bytes; -1 when not known
     bool installed = false;
     std::string group;    // the installed font's group; empty for "Polices Windows"
+    // For whom an installed font is: every user, or the current user alone; unknown (not shown)
+    // for a folder font.
+    enum class For { Unknown, AllUsers, ThisUser } installedFor = For::Unknown;
     LOGFONTA logFont{};   // the face as the list draws it
     bool loadFile = false; // a folder font whose own file is not the installed one: loaded while shown
     int faceIndex = 0;     // where the face lies in its file, from 0
