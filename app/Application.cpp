@@ -7,6 +7,10 @@
 namespace typa {
 namespace {
 
+// Help belongs to the main window, not to the dialog that asked for it: a window goes with its
+// owner, and HTML Help would go on turning the page of the one it opened after that one is gone.
+HWND HelpOwner(HWND asking) { return App().mainWindow ? App().mainWindow : asking; }
+
 void Report(sys::HelpResult result, const sys::ProgramHelp& help, DWORD context)
 {
     switch (result) {
@@ -30,17 +34,17 @@ Application& App()
 
 void ShowHelpContents(HWND owner)
 {
-    if (sys::ProgramHelp* help = App().help) Report(help->ShowContents(owner), *help, 0);
+    if (sys::ProgramHelp* help = App().help) Report(help->ShowContents(HelpOwner(owner)), *help, 0);
 }
 
 void ShowHelpTopic(HWND owner, DWORD context)
 {
-    if (sys::ProgramHelp* help = App().help) Report(help->ShowTopic(owner, context), *help, context);
+    if (sys::ProgramHelp* help = App().help) Report(help->ShowTopic(HelpOwner(owner), context), *help, context);
 }
 
 void CloseHelp(HWND owner)
 {
-    if (sys::ProgramHelp* help = App().help) help->Close(owner);
+    if (sys::ProgramHelp* help = App().help) help->Close(HelpOwner(owner));
 }
 
 } // namespace typa

@@ -26,9 +26,10 @@ struct Application {
 
 Application& App();
 
-// The program's help, over `owner`: its contents, the topic of a context number, and its closing
-// at the end of the run. When no viewer can show the page, an error box says why (messages 3050
-// to 3052) and names the file at fault.
+// The program's help, asked for by `owner`: its contents, the topic of a context number, and its
+// closing at the end of the run. The help's window belongs to the main window whoever asks. When
+// no viewer can show the page, an error box says why (messages 3050 to 3052) and names the file
+// at fault.
 void ShowHelpContents(HWND owner);
 void ShowHelpTopic(HWND owner, DWORD context);
 void CloseHelp(HWND owner);

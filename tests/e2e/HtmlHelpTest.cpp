@@ -89,26 +89,31 @@ TEST_CASE("On Windows 10, F1 and \"Aide\" open TYPA.CHM in HTML Help, and the he
     HWND main = StartAndWait(typa);
     REQUIRE(main);
 
-    Key(main, VK_F1);
+    // "Aide" of a dialog first. The dialog's topic is in the file: HTML Help opens its window at
+    // the page (a topic it does not know gives no window, which the program reports).
+    auto options = OptionsAide(typa, main);
+    REQUIRE(options);
     HWND help = WaitForHtmlHelp(typa.Pid());
     REQUIRE(help);
     CHECK(TitleOf(help) == "Aide de Typarium"); // the window type of TYPA.CHM
     CHECK(WindowPid(help) == typa.Pid());        // HTML Help runs inside the program
     CHECK(WinHelpWindow() == nullptr);
-    CHECK_FALSE(ErrorBox(typa.Pid(), 2000));
-
-    // The dialog's topic is in the file: HTML Help keeps its window and turns it to the page (a
-    // topic it does not know closes the window and returns nothing, which the program reports).
-    auto options = OptionsAide(typa, main);
-    REQUIRE(options);
-    CHECK(Settle(options->wnd));
     CHECK_FALSE(ErrorBox(typa.Pid(), 3000));
-    CHECK(HtmlHelpWindow(typa.Pid()) == help);
     CloseOptions(*options);
 
-    // The help window outlives the dialog that asked for it, and goes with the program, which
-    // frees hhctrl.ocx only after closing it: a clean exit, code 0.
+    // The help outlives the dialog that asked for it, and F1 turns the same window to the
+    // contents.
+    CHECK(Settle(main));
     CHECK(HtmlHelpWindow(typa.Pid()) == help);
+    CHECK(IsVisible(help));
+    Key(main, VK_F1);
+    CHECK(Settle(main));
+    CHECK_FALSE(ErrorBox(typa.Pid(), 2000));
+    CHECK(HtmlHelpWindow(typa.Pid()) == help);
+    CHECK(IsVisible(help));
+
+    // The help goes with the program, which frees hhctrl.ocx only after closing it: a clean
+    // exit, code 0.
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
     CHECK_FALSE(IsWindow(help));
     CHECK(WinHelpWindow() == nullptr);

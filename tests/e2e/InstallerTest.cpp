@@ -135,7 +135,9 @@ TEST_CASE("Silent installation, the installed program, uninstallation that keeps
     CHECK(GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName") == std::optional<std::string>("Typarium"));
 
     {
-        // The installed program: the folder's fonts on the left, its own help on F1.
+        // The installed program: the folder's fonts on the left, its own help on F1, in WinHelp
+        // on an older Windows whose Windows folder has winhlp32.exe.
+        ReportedWindows windows("win7");
         Process typa;
         REQUIRE(typa.Start(ProgramFolder() + "\\TYPA.EXE"));
         HWND main = WaitUntilStarted(typa);
@@ -160,6 +162,8 @@ TEST_CASE("Silent installation, the installed program, uninstallation that keeps
                 }
                 return shown.rfind("Aide de Typarium", 0) == 0;
             }, 40000, 250);
+            // A viewer slower to start than WinHelpA waits for is reported; the next F1 finds it.
+            if (auto box = helpShown ? std::nullopt : WaitForDialog(typa.Pid(), "Erreur", 1000)) Answer(*box, "OK");
         }
         CHECK(helpShown);
 
