@@ -232,15 +232,14 @@ def _decode_interval(bits, out, size, slots, final):
     r = [1, 1, 1]
     if bits.read(1):  # Intel E8 call translation: never written by the compilers used here
         raise ChmError("E8-translated LZX data is not supported")
-    remaining = 0
-    block_type = 0
+    remaining = block_length = block_type = 0
     main = length = aligned = None
     while len(out) - start < size:
         frame_end = min(start + size, len(out) + FRAME - (len(out) - start) % FRAME)
         while len(out) < frame_end:
             if remaining == 0:
                 block_type = bits.read(3)
-                remaining = bits.read(24)
+                remaining = block_length = bits.read(24)
                 if block_type == 2:
                     aligned = _Tree([bits.read(3) for _ in range(8)])
                 if block_type in (1, 2):
@@ -262,7 +261,7 @@ def _decode_interval(bits, out, size, slots, final):
                 out += bits.data[byte:byte + n]
                 bits.pos += 8 * n
                 remaining -= n
-                if remaining == 0 and n % 2:
+                if remaining == 0 and block_length % 2:  # raw blocks end on a 16-bit boundary
                     bits.pos += 8
                 continue
             symbol = main.decode(bits)

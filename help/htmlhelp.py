@@ -30,7 +30,7 @@ from ctxomap import HelpFileError, topic_numbers
 HEADING = re.compile(r"^\\(C|H|S[0-9]*|A|U)\{([^}]*)\}")
 TOPIC = re.compile(r"\\cfg\{winhelp-topic\}\{(IDH_([0-9]+))\}")
 PROJECT = "typa.hhp"
-FRENCH = "0x40c French (France)"
+LANGUAGE = "0x40c French (France)"  # the contents' names are in Windows-1252
 
 
 def topic_pages(source_text):
@@ -62,7 +62,7 @@ def add_map(project_text, pages, files_present):
         raise HelpFileError("the project has no [OPTIONS] section")
     if "[MAP]" in project_text or "[ALIAS]" in project_text:
         raise HelpFileError("the project has a context map already")
-    text = project_text.replace("[OPTIONS]\n", f"[OPTIONS]\nLanguage={FRENCH}\n", 1)
+    text = project_text.replace("[OPTIONS]\n", f"[OPTIONS]\nLanguage={LANGUAGE}\n", 1)
     text = text.rstrip("\n") + "\n\n[ALIAS]\n"
     text += "".join(f"{name}={page}\n" for name, page in pages.values())
     text += "\n[MAP]\n"
@@ -156,7 +156,8 @@ def main(argv):
                 check_chm(f.read(), pages)
             print(f"htmlhelp: {argv[3]} maps the {len(pages)} topics of {argv[2]}")
             return 0
-    except (HelpFileError, chmfile.ChmError, struct.error, UnicodeDecodeError, OSError, subprocess.CalledProcessError) as e:
+    except (HelpFileError, chmfile.ChmError, struct.error, UnicodeDecodeError, OSError,
+            subprocess.CalledProcessError) as e:
         print(f"htmlhelp: {e}", file=sys.stderr)
         return 1
     print("\n".join(line.strip() for line in __doc__.strip().splitlines()[2:4]), file=sys.stderr)

@@ -5,6 +5,7 @@
 
 #include "app/Application.h"
 #include "app/ErrorBox.h"
+#include "platform/Handles.h"
 #include "platform/Help.h"
 #include "platform/System.h"
 
@@ -79,7 +80,7 @@ TEST_SUITE("help viewer")
         CHECK(GetFileAttributesA(html.File().c_str()) != INVALID_FILE_ATTRIBUTES);
     }
 
-    TEST_CASE("a missing file is never handed to a viewer")
+    TEST_CASE("a file that is missing or cannot be read is never handed to a viewer")
     {
         // WinHelpA on a missing file would wait on the viewer's question for ever: reaching the
         // checks at all shows it was not called.
@@ -95,6 +96,21 @@ TEST_SUITE("help viewer")
         ProgramHelp help(folder, HelpViewer::HtmlHelp);
         CHECK(help.ShowTopic(owner.wnd, 1010) == HelpResult::FileMissing);
         RemoveDirectoryA((folder + ".CHM").c_str());
+
+        // Nor is one that another program holds open for itself: it cannot be read.
+        const std::string locked = sys::FolderOf(sys::ModuleFileName()) + "help-test-locked";
+        REQUIRE(CopyFileA((BuiltHelpBase() + ".CHM").c_str(), (locked + ".CHM").c_str(), FALSE));
+        {
+            UniqueFile holder(CreateFileA((locked + ".CHM").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+            REQUIRE(holder);
+            ProgramHelp held(locked, HelpViewer::HtmlHelp);
+            CHECK(held.ShowTopic(owner.wnd, 1010) == HelpResult::FileMissing);
+        }
+        ProgramHelp released(locked, HelpViewer::HtmlHelp);
+        CHECK(released.ShowTopic(owner.wnd, 1010) == HelpResult::Shown);
+        released.Close(owner.wnd);
+        DeleteFileA((locked + ".CHM").c_str());
         CHECK(HtmlHelpWindows().empty());
     }
 
