@@ -5,6 +5,7 @@
 #include "app/Messages.h"
 #include "app/SingleInstance.h"
 #include "app/fTYPA.h"
+#include "platform/Help.h"
 #include "platform/System.h"
 #include "res/Resource.h"
 
@@ -68,18 +69,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     Application& app = App();
     app.instance = instance;
-    app.helpFile = sys::FolderOf(programFile) + LoadMessage(101);
+    // The help files lie beside the program: message 101 names the WinHelp one, TYPA.HLP.
+    const std::string helpName = LoadMessage(101);
+    sys::ProgramHelp help(sys::FolderOf(programFile) + helpName.substr(0, helpName.rfind('.')));
+    app.help = &help;
     app.appWindow = CreateAppWindow(instance);
 
     TfrmTYPA::RegisterClasses(instance);
-    TfrmTYPA main;
-    if (!main.Create(app.appWindow)) {
-        if (app.appWindow) DestroyWindow(app.appWindow);
-        return 1;
+    int code = 1;
+    {
+        TfrmTYPA main;
+        if (main.Create(app.appWindow)) {
+            app.mainWindow = main.Handle();
+            code = RunMessageLoop(main);
+            app.mainWindow = nullptr;
+        }
     }
-    app.mainWindow = main.Handle();
-    int code = RunMessageLoop(main);
-    app.mainWindow = nullptr;
     if (app.appWindow) DestroyWindow(app.appWindow);
+    // The main window closed the help windows; the viewer's module goes with `help`.
+    app.help = nullptr;
     return code;
 }

@@ -509,7 +509,7 @@ void TfrmTYPA::FormDestroy()
     InstalledCatalogue.Clear();
     AvailableCatalogue.Clear();
 
-    WinHelpA(m_wnd, App().helpFile.c_str(), HELP_QUIT, 0);
+    CloseHelp(m_wnd);
     PostQuitMessage(0);
 }
 

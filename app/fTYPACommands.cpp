@@ -50,7 +50,7 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
     case btTaskbar: SendMessageA(m_wnd, WM_CLOSE, 0, 0); break;
     case mnuViewStatusbar: mnuViewStatusbarClick(); break;
     case mnuViewOptions: mnuViewOptionsClick(); break;
-    case mnuHelpTopic: WinHelpA(m_wnd, App().helpFile.c_str(), HELP_CONTENTS, 0); break;
+    case mnuHelpTopic: ShowHelpContents(m_wnd); break;
     case btFontInstall: InstallIntoGroup(m_groups.Caption(m_groups.Selected())); break;
     case mnuFontDelete:
     case btFontDelete: mnuFontDeleteClick(); break;
@@ -159,7 +159,7 @@ void TfrmTYPA::OnEnterIdle(WPARAM source)
         int context = m_menuHelpContext;
         m_menuHelpContext = 0;
         EndMenu();
-        WinHelpA(m_wnd, App().helpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+        ShowHelpTopic(m_wnd, static_cast<DWORD>(context));
     }
 }
 

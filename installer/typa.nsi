@@ -1,6 +1,7 @@
 ; Typarium's installer, typa-setup.exe (NSIS 3).
 ;
-; Installs TYPA.EXE and its help TYPA.HLP into one folder, asks for the font folder that the
+; Installs TYPA.EXE and its help, TYPA.HLP for WinHelp and TYPA.CHM for HTML Help (Windows 10 and
+; later have no WinHelp), into one folder, asks for the font folder that the
 ; program shows on its left side and stores it as FontPath under
 ; HKEY_LOCAL_MACHINE\SOFTWARE\Orvane Media\Typarium, creates the Start-menu shortcut and the
 ; uninstaller. Both see the 32-bit registry, as TYPA.EXE does, also on 64-bit Windows.
@@ -19,7 +20,7 @@
 ; whether to remove the user's own settings and groups as well (default: keep them; silent:
 ; keep them). It never touches the fonts installed with the program.
 ;
-; Defined by the build: TYPA_EXE, TYPA_HLP (files to install), ICON, OUTFILE.
+; Defined by the build: TYPA_EXE, TYPA_HLP, TYPA_CHM (files to install), ICON, OUTFILE.
 
 Unicode false                  ; ANSI, as the program
 SetCompressor /SOLID lzma
@@ -335,6 +336,7 @@ Section "${PRODUCT}"
   SetOutPath "$INSTDIR"
   File "/oname=TYPA.EXE" "${TYPA_EXE}"
   File "/oname=TYPA.HLP" "${TYPA_HLP}"
+  File "/oname=TYPA.CHM" "${TYPA_CHM}"
   Delete "$INSTDIR\TYPA.GID"  ; the help viewer's notes on an older help file
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
@@ -390,6 +392,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$INSTDIR\TYPA.EXE"
   Delete "$INSTDIR\TYPA.HLP"
+  Delete "$INSTDIR\TYPA.CHM"
   ; what the help viewer writes beside a help file: its notes and its full-text index
   Delete "$INSTDIR\TYPA.GID"
   Delete "$INSTDIR\TYPA.FTS"

@@ -125,6 +125,14 @@ struct GlobalTraits {
     static void Close(HGLOBAL h) noexcept { GlobalFree(h); }
 };
 
+// A module loaded with LoadLibraryA.
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static HMODULE Invalid() noexcept { return nullptr; }
+    static bool IsValid(HMODULE h) noexcept { return h != nullptr; }
+    static void Close(HMODULE h) noexcept { FreeLibrary(h); }
+};
+
 using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelTraits>;
@@ -139,6 +147,7 @@ using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;
 using UniquePrinter = UniqueHandle<PrinterTraits>;
 using UniqueGlobal = UniqueHandle<GlobalTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
 // Printer device contexts are deleted like memory ones.
 using UniquePrinterDc = UniqueHandle<MemoryDcTraits>;
 

@@ -14,7 +14,7 @@ PACKAGES=(
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 doctest-dev
   locales
   xvfb xauth imagemagick xdotool
-  halibut python3
+  halibut fp-utils python3
   # Collections of the demo folder and the tests are made with Debian's fontTools (/usr/bin/python3).
   python3-fonttools
   cups cups-bsd printer-driver-cups-pdf libcups2:i386 poppler-utils

@@ -177,8 +177,7 @@ LRESULT TPopupMenuQS::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
         if (wp == MSGF_MENU && GetKeyState(VK_F1) < 0 && s.helpContext != 0) {
             const int context = s.helpContext;
             s.helpContext = 0;
-            if (!App().helpFile.empty())
-                WinHelpA(wnd, App().helpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+            ShowHelpTopic(wnd, static_cast<DWORD>(context));
         }
         return 0;
     }

@@ -182,7 +182,7 @@ void TDialog::FocusDefault(int id) const
 
 void TDialog::ShowHelp() const
 {
-    if (!App().helpFile.empty()) WinHelpA(m_dlg, App().helpFile.c_str(), HELP_CONTEXT, m_helpContext);
+    ShowHelpTopic(m_dlg, m_helpContext);
 }
 
 } // namespace typa

@@ -282,7 +282,7 @@ bool TFontSheet::PreTranslateMessage(MSG& msg)
             return true;
         }
         if (msg.wParam == VK_F1) {
-            WinHelpA(m_wnd, App().helpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(kHelpContext));
+            ShowHelpTopic(m_wnd, static_cast<DWORD>(kHelpContext));
             return true;
         }
     }

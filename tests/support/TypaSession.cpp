@@ -146,4 +146,16 @@ std::optional<DWORD> QuitByButton(Process& typa, HWND main)
     return typa.WaitForExit(60000);
 }
 
+namespace {
+constexpr const char* kTypaAppDefaults = "Software\\Wine\\AppDefaults\\TYPA.EXE";
+}
+
+ReportedWindows::ReportedWindows(const char* version)
+{
+    if (!SetString(HKEY_CURRENT_USER, kTypaAppDefaults, "Version", version))
+        throw DriverError(std::string("cannot make Wine report Windows ") + version);
+}
+
+ReportedWindows::~ReportedWindows() { DeleteKeyTree(HKEY_CURRENT_USER, kTypaAppDefaults); }
+
 } // namespace typa::e2e

@@ -57,4 +57,14 @@ void SelectGroup(HWND main, const std::string& group);
 // "&Quitter" (the button), then the exit code.
 std::optional<DWORD> QuitByButton(Process& typa, HWND main);
 
+// The Windows version Wine reports to every TYPA.EXE started while this lives ("winxp", "win7",
+// "win10"; HKCU\Software\Wine\AppDefaults\TYPA.EXE, value Version), whatever the prefix says.
+class ReportedWindows {
+public:
+    explicit ReportedWindows(const char* version);
+    ~ReportedWindows();
+    ReportedWindows(const ReportedWindows&) = delete;
+    ReportedWindows& operator=(const ReportedWindows&) = delete;
+};
+
 } // namespace typa::e2e

@@ -197,9 +197,9 @@ TEST_SUITE("warning dialog")
 
     TEST_CASE("\"Hilfe\" does not close the dialog")
     {
-        // Without a help file the help call is skipped; what matters here is that the dialog
-        // stays and still answers.
-        App().helpFile.clear();
+        // Without the program's help the help call is skipped; what matters here is that the
+        // dialog stays and still answers.
+        App().help = nullptr;
         WarningDriver driver([](HWND dlg, Seen& s) {
             SendMessageA(ChildWithText(dlg, "Button", "Hilfe"), BM_CLICK, 0, 0);
             s.stillOpenAfterHelp = IsWindow(dlg) && IsWindowVisible(dlg);

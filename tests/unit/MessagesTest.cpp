@@ -27,9 +27,9 @@ TEST_SUITE("message table")
                            1105, 1106, 1110, 1111, 1112, 1113, 1114, 1115, 1200, 1210, 1215, 1220,
                            1230, 1240, 1241, 1242, 1243, 1244, 1250, 1260, 1270, 2001, 3001, 3004,
                            3005, 3006, 3007, 3008, 3009, 3010, 3011, 3012, 3014, 3015, 3017, 3018,
-                           3019, 3020, 3021, 3022, 3023, 3030, 3031, 3101, 3900, 3910, 4010, 5010,
-                           5011, 5020, 5030, 5031, 5032};
-        CHECK(std::size(ids) == 77);
+                           3019, 3020, 3021, 3022, 3023, 3030, 3031, 3050, 3051, 3052, 3101, 3900,
+                           3910, 4010, 5010, 5011, 5020, 5030, 5031, 5032};
+        CHECK(std::size(ids) == 80);
         for (int id : ids) {
             CAPTURE(id);
             CHECK_FALSE(LoadMessage(id).empty());
@@ -38,8 +38,8 @@ TEST_SUITE("message table")
 
     TEST_CASE("numbers without text give the empty string")
     {
-        for (int id : {0, -1, 1, 99, 102, 1000, 1008, 1116, 3000, 3002, 3013, 3016, 3100, 3102,
-                       3911, 5033, 9999, INT_MIN, INT_MAX}) {
+        for (int id : {0, -1, 1, 99, 102, 1000, 1008, 1116, 3000, 3002, 3013, 3016, 3049, 3053, 3100,
+                       3102, 3911, 5033, 9999, INT_MIN, INT_MAX}) {
             CAPTURE(id);
             CHECK(LoadMessage(id).empty());
             CHECK(FormatMessage(id, {"x", 1}).empty());
@@ -92,6 +92,20 @@ TEST_SUITE("message table")
 
 TEST_SUITE("formatting")
 {
+    TEST_CASE("the help's messages name the file, the topic and the viewer")
+    {
+        CHECK(FormatMessage(3050, {"C:\\Program Files\\Typarium\\TYPA.CHM"}) ==
+              "L'aide de Typarium ne peut pas \xEAtre affich\xE9"
+              "e : le fichier C:\\Program Files\\Typarium\\TYPA.CHM est introuvable ou illisible.\nInstallez "
+              "Typarium de nouveau pour le r\xE9tablir.");
+        CHECK(FormatMessage(3051, {1010, "C:\\Typarium\\TYPA.CHM"}) ==
+              "L'aide de Typarium ne peut pas afficher la rubrique n\xB0 1010 : le fichier C:\\Typarium\\TYPA.CHM "
+              "ne la contient pas ou ne peut pas \xEAtre lu.\nInstallez Typarium de nouveau pour le r\xE9tablir.");
+        CHECK(FormatMessage(3052, {"hhctrl.ocx"}) ==
+              "L'aide de Typarium ne peut pas \xEAtre affich\xE9"
+              "e : le visualiseur d'aide de Windows (hhctrl.ocx) est absent ou ne d\xE9marre pas.");
+    }
+
     TEST_CASE("%s and %d fill in order")
     {
         CHECK(FormatMessage(3017, {"Typarium"}) ==
