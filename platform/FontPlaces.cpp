@@ -1,37 +1,11 @@
 #include "platform/FontPlaces.h"
 
 #include "platform/Handles.h"
+#include "platform/System.h"
 
 #include <shlobj.h>
 
 namespace typa::fontplaces {
-namespace {
-
-// The version Windows itself runs, which GetVersionEx hides from programs that do not declare
-// it in their manifest; 0 when it cannot be had.
-struct TrueVersion {
-    DWORD major = 0;
-    DWORD build = 0;
-};
-
-TrueVersion RunningVersion()
-{
-    struct OsVersionInfoW {
-        ULONG size, major, minor, build, platform;
-        WCHAR servicePack[128];
-    };
-    using RtlGetVersionFn = LONG(WINAPI*)(OsVersionInfoW*);
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    const auto rtlGetVersion =
-        ntdll ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion"))) : nullptr;
-    OsVersionInfoW v{};
-    v.size = sizeof v;
-    if (!rtlGetVersion || rtlGetVersion(&v) != 0) return {};
-    return {v.major, v.build};
-}
-
-} // namespace
-
 const char* SystemFontKeyFor(DWORD platformId)
 {
     return platformId == VER_PLATFORM_WIN32_WINDOWS ? "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts"
@@ -65,7 +39,7 @@ bool MakeUserFontsFolder(const std::string& folder)
 
 bool UserFontsSupported()
 {
-    const TrueVersion v = RunningVersion();
+    const sys::RunningVersion v = sys::GetRunningVersion();
     return v.major > 10 || (v.major == 10 && v.build >= 17763);
 }
 

@@ -1,4 +1,5 @@
 #include "platform/Help.h"
+#include "platform/System.h"
 
 namespace typa::sys {
 namespace {
@@ -39,23 +40,7 @@ HelpViewer ChooseHelpViewer(bool winHelpViewerPresent, DWORD windowsMajorVersion
     return winHelpViewerPresent && windowsMajorVersion < 10 ? HelpViewer::WinHelp : HelpViewer::HtmlHelp;
 }
 
-DWORD WindowsMajorVersion()
-{
-    // RtlGetVersion answers as the system is; ntdll is in every process, so no load is needed.
-    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-    if (HMODULE ntdll = GetModuleHandleA("ntdll.dll")) {
-        auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(GetProcAddress(ntdll, "RtlGetVersion"));
-        OSVERSIONINFOW vi{};
-        vi.dwOSVersionInfoSize = sizeof vi;
-        if (rtlGetVersion && rtlGetVersion(&vi) == 0) return vi.dwMajorVersion;
-    }
-    OSVERSIONINFOA vi{};
-    vi.dwOSVersionInfoSize = sizeof vi;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    return GetVersionExA(&vi) ? vi.dwMajorVersion : 0;
-#pragma GCC diagnostic pop
-}
+DWORD WindowsMajorVersion() { return GetRunningVersion().major; }
 
 bool WinHelpViewerPresent()
 {

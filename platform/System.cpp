@@ -13,6 +13,26 @@ OsVersion GetOsVersion()
     return OsVersion{vi.dwPlatformId, vi.dwMajorVersion};
 }
 
+RunningVersion GetRunningVersion()
+{
+    // RtlGetVersion answers as the system is; ntdll is in every process, so no load is needed.
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    if (HMODULE ntdll = GetModuleHandleA("ntdll.dll")) {
+        auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
+            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+        OSVERSIONINFOW vi{};
+        vi.dwOSVersionInfoSize = sizeof vi;
+        if (rtlGetVersion && rtlGetVersion(&vi) == 0) return {vi.dwMajorVersion, vi.dwMinorVersion, vi.dwBuildNumber};
+    }
+    OSVERSIONINFOA vi{};
+    vi.dwOSVersionInfoSize = sizeof vi;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!GetVersionExA(&vi)) return {};
+#pragma GCC diagnostic pop
+    return {vi.dwMajorVersion, vi.dwMinorVersion, vi.dwBuildNumber};
+}
+
 bool RunsUnderWine()
 {
     // Wine's ntdll exports its version; Windows's never has.

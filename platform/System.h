@@ -11,6 +11,16 @@ struct OsVersion {
 };
 OsVersion GetOsVersion();
 
+// The version Windows really is, whatever the program's manifest declares (GetVersionExA answers
+// 6.2 from Windows 8.1 on to programs that do not name the newer systems); zeros when it cannot
+// be told.
+struct RunningVersion {
+    DWORD major = 0;
+    DWORD minor = 0;
+    DWORD build = 0;
+};
+RunningVersion GetRunningVersion();
+
 // True when the program runs under Wine, whose own limits some callers work around (and say so).
 bool RunsUnderWine();
 
