@@ -458,11 +458,19 @@ void TfrmTYPA::FormCloseQuery()
     typa::HideMainWindow(m_wnd);
 }
 
+void TfrmTYPA::CancelLabelEdit()
+{
+    // A group's name being edited when the program ends is left as it was, as Escape leaves it:
+    // confirming it would check the name, and could show a box, while the window goes.
+    if (m_groups.Handle()) SendMessageA(m_groups.Handle(), TVM_ENDEDITLABELNOW, TRUE, 0);
+}
+
 void TfrmTYPA::OnEndSession()
 {
     // The system may end the process as soon as this returns: the settings are saved now. A run
     // in progress stops at its next step as after Cancel, the boxes open on top of it are
     // answered as Escape would answer them, and the window goes once all of them have returned.
+    CancelLabelEdit();
     ExitRequested = true;
     App().sessionEnding = true;
     EndMenu();

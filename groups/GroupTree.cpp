@@ -60,6 +60,18 @@ std::vector<std::string> TGroupTree::Captions() const
     return captions;
 }
 
+GroupMembership TGroupTree::Membership() const
+{
+    std::vector<std::string> groups;
+    auto next = [&](HTREEITEM node, WPARAM relation) {
+        return reinterpret_cast<HTREEITEM>(SendMessageA(m_tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+    };
+    // Groups are the root's children only.
+    for (HTREEITEM node = m_root ? next(m_root, TVGN_CHILD) : nullptr; node; node = next(node, TVGN_NEXT))
+        if (IsUserGroup(node)) groups.push_back(Caption(node));
+    return GroupMembership(groups);
+}
+
 void TGroupTree::Sort() { SortChildren(m_tree, m_root); }
 
 HTREEITEM TGroupTree::NewGroup()

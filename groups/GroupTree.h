@@ -30,6 +30,8 @@ public:
     void AddStoredGroups();
     // Every caption in tree order, the root's first.
     std::vector<std::string> Captions() const;
+    // The user groups the tree shows now, for deciding which of them holds a font.
+    GroupMembership Membership() const;
     void Sort();
     // A new group under the first free default name, selected, its key made and its caption
     // open for editing; null (and message 3020) when no default name is free.
