@@ -327,10 +327,10 @@ bool TfrmTYPA::FormCreate()
     m_groups.BuildRoot();
     m_folders.BuildRoot();
     UpdateWindow(m_wnd);
-    // Selecting "Polices Windows" fills the installed list through the selection notification.
-    const HTREEITEM windowsFonts = m_groups.AddWindowsFonts();
+    // Selecting "Polices Windows" fills the installed list through the selection notification,
+    // once the user's groups are in the tree.
+    const HTREEITEM windowsFonts = m_groups.BuildGroupNodes();
     if (m_groups.Current() != windowsFonts) twInstalledGroupClick();
-    m_groups.AddStoredGroups();
     ReadCurrentFolder();
     HighlightActiveSide();
     m_created = true;
@@ -462,7 +462,7 @@ void TfrmTYPA::CancelLabelEdit()
 {
     // A group's name being edited when the program ends is left as it was, as Escape leaves it:
     // confirming it would check the name, and could show a box, while the window goes.
-    if (m_groups.Handle()) SendMessageA(m_groups.Handle(), TVM_ENDEDITLABELNOW, TRUE, 0);
+    if (m_groups.Handle()) m_groups.CancelEdit();
 }
 
 void TfrmTYPA::OnEndSession()
