@@ -306,7 +306,7 @@ StringsUpdate UpdateStrings(HKEY root, const std::string& key,
         if (RegDeleteValueA(k.Get(), stored.names[i].c_str()) == ERROR_SUCCESS)
             ++result.deleted;
         else
-            all = false;
+            ++result.undeleted;
     }
     result.complete = all;
     return result;

@@ -61,9 +61,10 @@ private:
 // at every instant each name holds its old text or its new one. Of names that the registry takes
 // for one (ValueNameKeys), the later pair's text is the one stored.
 struct StringsUpdate {
-    bool complete = false; // the key was opened and every write and deletion succeeded
+    bool complete = false; // the key was opened and every value asked for holds its text
     int written = 0;
     int deleted = 0;
+    int undeleted = 0; // values of no name asked for that would not go (one named outside the code page)
 };
 StringsUpdate UpdateStrings(HKEY root, const std::string& key,
                             const std::vector<std::pair<std::string, std::string>>& values);

@@ -260,6 +260,20 @@ TEST_CASE("A key brought to a set of strings: only what differs is written, in p
         CHECK(watch.Changed());
         CHECK(reg::ReadString(HKEY_CURRENT_USER, kKey, "Gardé", "") == "B");
     }
+    // A stale value named outside the code page cannot be named through the 8-bit API: it stays,
+    // and what was asked for is in all the same.
+    {
+        UniqueKey k;
+        REQUIRE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\TypariumTests\\Registry", 0, KEY_ALL_ACCESS, k.Put()) ==
+                ERROR_SUCCESS);
+        REQUIRE(RegSetValueExW(k.Get(), L"\u0416\u4e2d", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4) == ERROR_SUCCESS);
+        done = reg::UpdateStrings(HKEY_CURRENT_USER, kKey, wanted);
+        CHECK(done.complete);
+        CHECK(done.written == 1); // Gardé back to "A"
+        CHECK(done.undeleted == 1);
+        CHECK(reg::ReadString(HKEY_CURRENT_USER, kKey, "Gardé", "") == "A");
+        RegDeleteValueW(k.Get(), L"\u0416\u4e2d");
+    }
     // Nothing wanted: every value goes, the key stays.
     done = reg::UpdateStrings(HKEY_CURRENT_USER, kKey, {});
     CHECK(done.complete);
