@@ -110,19 +110,6 @@ struct ManyFonts {
     }
 };
 
-// Started, with every font of `group` selected in the installed list.
-HWND StartWithGroupSelected(Process& typa, const std::string& group, int expectedRows)
-{
-    HWND main = StartAndWait(typa, 600000);
-    REQUIRE(main);
-    SelectGroup(main, group);
-    HWND list = ChildById(main, lbInstalledFonts);
-    REQUIRE(ListCount(list) == expectedRows);
-    Send(list, LB_SETSEL, TRUE, -1);
-    Send(main, WM_COMMAND, MAKEWPARAM(lbInstalledFonts, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    return main;
-}
-
 // When the first and the last record of `fonts` (in the order the program writes them) came to
 // name `group`, from the command's start; polled every millisecond or so, not to slow the program
 // down by keeping the registry busy.
@@ -183,104 +170,34 @@ void KillOverTheSave(const SaveWindow& save, const std::function<int(DWORD)>& ki
     if (inside == 0) WARN_MESSAGE(false, "no kill fell between the first write and the last");
 }
 
-} // namespace
-
-TEST_CASE("A move of 300 of 1,500 fonts ended at ten instants: every font keeps its old group or has its new one")
+// A change of the 300 records of "Alpha" to `to`, made by the real program: `ready` brings it,
+// started, to the instant before the change and returns what makes the change (the instants
+// count from its call). A first run lets the program write the records of the prefix's own fonts;
+// a second one measures when the records are written; then the kills. After each, every font has
+// its record, naming its old group or its new one, and each group named has its key.
+using Ready = std::function<std::function<void()>(HWND main)>;
+void EndedAtInstants(const char* what, const std::string& to, bool oldKeyGoes, const Ready& ready)
 {
     ManyFonts many;
     const std::vector<std::string> alpha = many.Of("Alpha");
     REQUIRE(alpha.size() == 300);
-
-    // A first move writes the records of the prefix's own fonts as well; they are kept for the runs.
-    Records others;
-    {
-        many.Prepare({});
-        Process typa;
-        HWND main = StartWithGroupSelected(typa, "Alpha", 300);
-        Command(main, kMoveToGroupBase + GroupTargetIndex(main, "Beta"));
-        REQUIRE(Settle(main, 120000));
-        others = OthersOf(ReadValues(HKEY_CURRENT_USER, kFontGroupsKey), many);
-        REQUIRE(QuitByButton(typa, main) == std::optional<DWORD>(0));
-    }
-
-    // The move's own duration, measured without killing.
-    double settled = 0;
-    SaveWindow save;
-    {
-        many.Prepare(others);
-        Process typa;
-        HWND main = StartWithGroupSelected(typa, "Alpha", 300);
-        const int target = GroupTargetIndex(main, "Beta");
-        const auto start = Clock::now();
-        Command(main, kMoveToGroupBase + target);
-        save = WatchRecords(alpha, "Beta", start);
-        REQUIRE(Settle(main, 120000));
-        settled = Ms(start);
-        const Records after = ReadValues(HKEY_CURRENT_USER, kFontGroupsKey);
-        for (const std::string& name : alpha) CHECK(after.at(name) == "Beta");
-        CHECK(ListCount(ChildById(main, lbInstalledFonts)) == 0);
-        REQUIRE(QuitByButton(typa, main) == std::optional<DWORD>(0));
-    }
-    std::printf("move of 300 of %d fonts: first record written %.1f ms after the command, last %.1f ms, "
-                "command handled %.1f ms\n", kFonts, save.first, save.last, settled);
-
-    KillOverTheSave(save, [&](DWORD delay) {
-        many.Prepare(others);
-        Process typa;
-        HWND main = StartWithGroupSelected(typa, "Alpha", 300);
-        const int target = GroupTargetIndex(main, "Beta");
-        Command(main, kMoveToGroupBase + target);
-        Sleep(delay);
-        typa.Terminate();
-
-        const Records after = ReadValues(HKEY_CURRENT_USER, kFontGroupsKey);
-        int moved = 0, lost = 0, wrong = 0;
-        for (const auto& [name, group] : many.initial) {
-            auto it = after.find(name);
-            if (it == after.end()) {
-                ++lost;
-                continue;
-            }
-            if (group == "Alpha" && it->second == "Beta")
-                ++moved;
-            else if (it->second != group)
-                ++wrong;
-        }
-        for (const auto& [name, group] : others) {
-            auto it = after.find(name);
-            if (it == after.end() || it->second != group) ++wrong;
-        }
-        INFO("killed ", delay, " ms after the command: ", moved, " moved");
-        CHECK(lost == 0);
-        CHECK(wrong == 0);
-        std::printf("  killed after %lu ms: %d of 300 records moved, %d lost, %d wrong\n",
-                    static_cast<unsigned long>(delay), moved, lost, wrong);
-        return moved;
-    });
-}
-
-TEST_CASE("A rename of a group of 300 ended at ten instants: each record names the old or the new group, and it has its key")
-{
-    ManyFonts many;
-    const std::vector<std::string> alpha = many.Of("Alpha");
-    const std::string oldKey = std::string(kGroupsKey) + "\\Alpha", newKey = std::string(kGroupsKey) + "\\Zeta";
-
-    // The selected group's name open for editing (F2), "Zeta" typed in; Enter renames it.
-    auto typeNewName = [](HWND main) {
-        HWND tree = ChildById(main, twInstalledGroup);
-        Key(tree, VK_F2);
-        HWND edit = nullptr;
-        REQUIRE(WaitUntil([&] { return (edit = ChildByClass(tree, "Edit")) != nullptr && IsVisible(edit); }, 60000));
-        Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Zeta"));
-        return edit;
+    auto start = [&](Process& typa) {
+        HWND main = StartAndWait(typa, 600000);
+        REQUIRE(main);
+        SelectGroup(main, "Alpha");
+        HWND list = ChildById(main, lbInstalledFonts);
+        REQUIRE(ListCount(list) == 300);
+        Send(list, LB_SETSEL, TRUE, -1);
+        Send(main, WM_COMMAND, MAKEWPARAM(lbInstalledFonts, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        return main;
     };
 
     Records others;
     {
         many.Prepare({});
         Process typa;
-        HWND main = StartWithGroupSelected(typa, "Alpha", 300);
-        Key(typeNewName(main), VK_RETURN);
+        HWND main = start(typa);
+        ready(main)();
         REQUIRE(Settle(main, 120000));
         others = OthersOf(ReadValues(HKEY_CURRENT_USER, kFontGroupsKey), many);
         REQUIRE(QuitByButton(typa, main) == std::optional<DWORD>(0));
@@ -291,33 +208,34 @@ TEST_CASE("A rename of a group of 300 ended at ten instants: each record names t
     {
         many.Prepare(others);
         Process typa;
-        HWND main = StartWithGroupSelected(typa, "Alpha", 300);
-        HWND edit = typeNewName(main);
-        const auto start = Clock::now();
-        Key(edit, VK_RETURN);
-        save = WatchRecords(alpha, "Zeta", start);
+        HWND main = start(typa);
+        const auto change = ready(main);
+        const auto t = Clock::now();
+        change();
+        save = WatchRecords(alpha, to, t);
         REQUIRE(Settle(main, 120000));
-        settled = Ms(start);
-        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, oldKey.c_str()));
-        CHECK(KeyExists(HKEY_CURRENT_USER, newKey.c_str()));
+        settled = Ms(t);
         const Records after = ReadValues(HKEY_CURRENT_USER, kFontGroupsKey);
-        for (const std::string& name : alpha) CHECK(after.at(name) == "Zeta");
+        for (const std::string& name : alpha) CHECK(after.at(name) == to);
+        CHECK(KeyExists(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\" + to).c_str()));
+        CHECK(KeyExists(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\Alpha").c_str()) == !oldKeyGoes);
         REQUIRE(QuitByButton(typa, main) == std::optional<DWORD>(0));
     }
-    std::printf("rename of a group of 300 among %d fonts: first record written %.1f ms after Enter, last %.1f ms, "
-                "edit handled %.1f ms\n", kFonts, save.first, save.last, settled);
+    std::printf("%s: first record written %.1f ms after the command, last %.1f ms, command handled %.1f ms\n", what,
+                save.first, save.last, settled);
 
     KillOverTheSave(save, [&](DWORD delay) {
         many.Prepare(others);
         Process typa;
-        HWND main = StartWithGroupSelected(typa, "Alpha", 300);
-        Key(typeNewName(main), VK_RETURN); // the instants count from Enter
+        HWND main = start(typa);
+        const auto change = ready(main);
+        change();
         Sleep(delay);
         typa.Terminate();
 
         const Records after = ReadValues(HKEY_CURRENT_USER, kFontGroupsKey);
         std::set<std::string> named;
-        int renamed = 0, lost = 0, wrong = 0;
+        int changed = 0, lost = 0, wrong = 0;
         for (const auto& [name, group] : many.initial) {
             auto it = after.find(name);
             if (it == after.end()) {
@@ -325,22 +243,48 @@ TEST_CASE("A rename of a group of 300 ended at ten instants: each record names t
                 continue;
             }
             named.insert(it->second);
-            if (group == "Alpha" && it->second == "Zeta")
-                ++renamed;
+            if (group == "Alpha" && it->second == to)
+                ++changed;
             else if (it->second != group)
                 ++wrong;
         }
-        INFO("killed ", delay, " ms after Enter: ", renamed, " renamed");
+        for (const auto& [name, group] : others) {
+            auto it = after.find(name);
+            if (it == after.end() || it->second != group) ++wrong;
+        }
+        INFO("killed ", delay, " ms after the command: ", changed, " changed");
         CHECK(lost == 0);
         CHECK(wrong == 0);
-        for (const std::string& group : named) {
-            INFO(group);
-            CHECK(KeyExists(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\" + group).c_str()));
-        }
-        std::printf("  killed after %lu ms: %d of 300 records renamed, %d lost, %d wrong; keys Alpha %s, Zeta %s\n",
-                    static_cast<unsigned long>(delay), renamed, lost, wrong,
-                    KeyExists(HKEY_CURRENT_USER, oldKey.c_str()) ? "kept" : "gone",
-                    KeyExists(HKEY_CURRENT_USER, newKey.c_str()) ? "made" : "absent");
-        return renamed;
+        int keyless = 0;
+        for (const std::string& group : named)
+            if (!KeyExists(HKEY_CURRENT_USER, (std::string(kGroupsKey) + "\\" + group).c_str())) ++keyless;
+        CHECK(keyless == 0);
+        std::printf("  killed after %lu ms: %d of 300 records changed, %d lost, %d wrong, %d groups without a key\n",
+                    static_cast<unsigned long>(delay), changed, lost, wrong, keyless);
+        return changed;
+    });
+}
+
+} // namespace
+
+TEST_CASE("A move of 300 of 1,500 fonts ended at ten instants: every font keeps its old group or has its new one")
+{
+    // The group's rows selected, the move command to "Beta".
+    EndedAtInstants("move of 300 of 1,500 fonts", "Beta", false, [](HWND main) {
+        const int target = GroupTargetIndex(main, "Beta");
+        return std::function<void()>([main, target] { Command(main, kMoveToGroupBase + target); });
+    });
+}
+
+TEST_CASE("A rename of a group of 300 ended at ten instants: each record names the old or the new group, and it has its key")
+{
+    // F2 on the group, its new name typed; Enter renames it.
+    EndedAtInstants("rename of a group of 300 among 1,500 fonts", "Zeta", true, [](HWND main) {
+        HWND tree = ChildById(main, twInstalledGroup);
+        Key(tree, VK_F2);
+        HWND edit = nullptr;
+        REQUIRE(WaitUntil([&] { return (edit = ChildByClass(tree, "Edit")) != nullptr && IsVisible(edit); }, 60000));
+        Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Zeta"));
+        return std::function<void()>([edit] { Key(edit, VK_RETURN); });
     });
 }
