@@ -253,7 +253,7 @@ TEST_CASE("A key brought to a set of strings: only what differs is written, in p
     {
         ChangeWatch watch(kKey);
         auto changed = wanted;
-        changed[0].second = "B";
+        changed.front() = {"Gardé", "B"};
         done = reg::UpdateStrings(HKEY_CURRENT_USER, kKey, changed);
         CHECK(done.written == 1);
         CHECK(done.deleted == 0);
