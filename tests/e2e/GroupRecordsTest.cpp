@@ -150,10 +150,10 @@ Records OthersOf(const Records& all, const ManyFonts& many)
 }
 
 // Kills at the ten instants of SpreadOver. `killAt` runs the program, kills it that long after
-// the command and checks the records; it answers how many of the 300 had changed. A run may take
-// longer than the measured one: when no kill fell between the first write and the last, up to six
-// more halve the span between the latest kill that found nothing changed and the earliest that
-// found everything changed.
+// the command and checks the records; it answers how many of the 300 had changed. Runs differ in
+// speed: when no kill fell between the first write and the last, up to six more go halfway
+// between the latest kill that found nothing changed and the earliest that found everything
+// changed (in either order: a slow run after a quick one).
 void KillOverTheSave(const SaveWindow& save, const std::function<int(DWORD)>& killAt)
 {
     int inside = 0;
@@ -165,7 +165,11 @@ void KillOverTheSave(const SaveWindow& save, const std::function<int(DWORD)>& ki
         if (changed == 300) after = std::min(after, delay);
     };
     for (DWORD delay : SpreadOver(save)) run(delay);
-    for (int extra = 0; extra < 6 && inside == 0 && after > before + 1; ++extra) run((before + after) / 2);
+    for (int extra = 0; extra < 6 && inside == 0; ++extra) {
+        const DWORD lo = std::min(before, after), hi = std::max(before, after);
+        if (hi <= lo + 1) break;
+        run((lo + hi) / 2);
+    }
     std::printf("  kills that fell inside the writes: %d\n", inside);
     if (inside == 0) WARN_MESSAGE(false, "no kill fell between the first write and the last");
 }
