@@ -327,10 +327,10 @@ bool TfrmTYPA::FormCreate()
     m_groups.BuildRoot();
     m_folders.BuildRoot();
     UpdateWindow(m_wnd);
-    // Selecting "Polices Windows" fills the installed list through the selection notification.
-    const HTREEITEM windowsFonts = m_groups.AddWindowsFonts();
+    // Selecting "Polices Windows" fills the installed list through the selection notification,
+    // once the user's groups are in the tree.
+    const HTREEITEM windowsFonts = m_groups.BuildGroupNodes();
     if (m_groups.Current() != windowsFonts) twInstalledGroupClick();
-    m_groups.AddStoredGroups();
     ReadCurrentFolder();
     HighlightActiveSide();
     m_created = true;
@@ -458,11 +458,19 @@ void TfrmTYPA::FormCloseQuery()
     typa::HideMainWindow(m_wnd);
 }
 
+void TfrmTYPA::CancelLabelEdit()
+{
+    // A group's name being edited when the program ends is left as it was, as Escape leaves it:
+    // confirming it would check the name, and could show a box, while the window goes.
+    if (m_groups.Handle()) m_groups.CancelEdit();
+}
+
 void TfrmTYPA::OnEndSession()
 {
     // The system may end the process as soon as this returns: the settings are saved now. A run
     // in progress stops at its next step as after Cancel, the boxes open on top of it are
     // answered as Escape would answer them, and the window goes once all of them have returned.
+    CancelLabelEdit();
     ExitRequested = true;
     App().sessionEnding = true;
     EndMenu();

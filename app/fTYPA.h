@@ -78,6 +78,7 @@ private:
     LayoutInput CurrentLayoutInput() const;
     void FormCloseQuery();
     bool CanDestroyNow() const;
+    void CancelLabelEdit();
     void OnEndSession();
     void SaveSettings();
     void FormDestroy();

@@ -68,6 +68,7 @@ void TfrmTYPA::OnCommand(int id, HWND control, int code)
 
 void TfrmTYPA::mnuFontExitClick()
 {
+    CancelLabelEdit();
     ExitRequested = true;
     SendMessageA(m_wnd, WM_CLOSE, 0, 0);
 }

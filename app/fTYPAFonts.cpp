@@ -87,15 +87,16 @@ void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop)
         std::vector<TToShowItem*> rows;
         HTREEITEM node = m_groups.Current();
         if (node && node != m_groups.Root()) {
-            const std::string caption = m_groups.Caption(node);
-            const bool noGroup = !m_groups.IsUserGroup(node);
+            // "Polices Windows" shows every font that no user group holds, those whose record
+            // names a group that is not in the tree included: no font is left out of sight.
+            const std::string group = m_groups.IsUserGroup(node) ? m_groups.Caption(node) : std::string();
+            const GroupMembership membership = m_groups.Membership();
             // The list shows its rows sorted by name; equal names keep the catalogue's order. Name
             // keys sort as the names compare, without a call into the locale for each comparison.
             std::vector<std::pair<const std::string*, TToShowItem*>> keyed;
             for (int i = 0; i < InstalledCatalogue.Count(); ++i) {
                 TToShowItem* item = InstalledCatalogue.Item(i);
-                if (item->Group == caption || (item->Group.empty() && noGroup))
-                    keyed.emplace_back(&InstalledCatalogue.Key(i), item);
+                if (membership.Holding(item->Group) == group) keyed.emplace_back(&InstalledCatalogue.Key(i), item);
             }
             std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return *a.first < *b.first; });
             rows.reserve(keyed.size());
@@ -325,7 +326,7 @@ void TfrmTYPA::OpenSheet(TFontSide& side, int row)
         files::Entry entry;
         if (files::FindEntry(font.path, entry)) font.size = static_cast<std::int64_t>(entry.size);
         font.installed = true;
-        font.group = item->Group;
+        font.group = m_groups.Membership().Holding(item->Group); // as the tree shows the font
         font.installedFor = item->ForUser ? SheetFont::For::ThisUser : SheetFont::For::AllUsers;
     }
     m_sheet.Show(m_wnd, font, SampleText);

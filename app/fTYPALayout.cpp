@@ -156,6 +156,11 @@ bool TfrmTYPA::PreTranslateMessage(MSG& msg)
         }
     }
     if (msg.hwnd != m_wnd && !IsChild(m_wnd, msg.hwnd)) return false;
+    // A press on "Quitter" takes the focus from a caption being edited, which would confirm it:
+    // the edit is cancelled first, as the quit command itself does.
+    if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK || msg.message == BM_CLICK) &&
+        msg.hwnd == GetDlgItem(m_wnd, btExitProgram))
+        CancelLabelEdit();
     // While a caption is edited in place, every key belongs to the edit box: Enter and Escape end
     // the edit, Delete deletes a letter.
     char cls[16] = {};

@@ -62,8 +62,8 @@ void TfrmTYPA::DeleteGroup()
         RemoveSelectedFonts(SelectedForRemoval(), false, dialogs);
     }
     // The group goes whatever became of its fonts. Fonts that stayed installed (a stop, Cancel)
-    // join "Polices Windows": no node would show them under a group that no longer exists.
-    DeleteGroupKey(group);
+    // join "Polices Windows", and their records say so before the group's key goes: a program
+    // ended in between leaves an empty group, never records naming a group that is gone.
     bool moved = false;
     for (int i = 0; i < InstalledCatalogue.Count(); ++i) {
         TToShowItem* item = InstalledCatalogue.Item(i);
@@ -73,6 +73,7 @@ void TfrmTYPA::DeleteGroup()
         }
     }
     if (moved) SaveFontGroups(InstalledCatalogue);
+    DeleteGroupKey(group);
     if (m_groups.Delete(node)) twInstalledGroupClick();
     RebuildGroupMenus();
 }

@@ -21,6 +21,8 @@ void TfrmTYPA::mnuFontPrintClick()
         source.currentGroupCaption = m_groups.Caption(group);
         source.currentGroupHasKey = m_groups.IsUserGroup(group);
     }
+    const GroupMembership membership = m_groups.Membership();
+    source.membership = &membership;
     source.folderPath = m_folders.CurrentPath();
     source.sampleText = SampleText;
     source.printer = &m_printer;

@@ -206,28 +206,31 @@ void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& insta
 
 void ReadFontGroups(FontCatalogue& installed)
 {
-    // One reading of the whole key; value names are found without regard to case, as the
-    // registry itself finds them.
+    // One reading of the whole key; a font finds its value as the registry itself would.
     reg::NamesAndData groups = reg::ReadAllValues(HKEY_CURRENT_USER, settings::kFontsKey);
-    std::unordered_map<std::string, std::string> byName;
-    for (std::size_t i = 0; i < groups.names.size(); ++i) byName.emplace(UpperCase(groups.names[i]), groups.data[i]);
+    const reg::ValueNameKeys keyOf;
+    std::unordered_map<std::wstring, std::string> byName;
+    byName.reserve(groups.names.size());
+    for (std::size_t i = 0; i < groups.names.size(); ++i) byName.emplace(keyOf(groups.names[i]), groups.data[i]);
     for (int i = 0; i < installed.Count(); ++i) {
-        auto it = byName.find(UpperCase(installed.Name(i)));
+        auto it = byName.find(keyOf(installed.Name(i)));
         installed.Item(i)->Group = it == byName.end() ? std::string() : it->second;
     }
 }
 
-void SaveFontGroups(const FontCatalogue& installed)
+bool SaveFontGroups(const FontCatalogue& installed)
 {
-    // The key is rewritten as a whole: from anything less than every installed font (a
-    // catalogue emptied or being rebuilt) it would lose the groups of all the others.
-    if (!installed.Complete()) return;
-    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+    // Values of fonts the catalogue lacks are deleted: from anything less than every installed
+    // font (a catalogue emptied or being rebuilt) that would lose the groups of all the others.
+    if (!installed.Complete()) return false;
     std::vector<std::pair<std::string, std::string>> values;
     values.reserve(installed.Count());
+    // Fonts that left the system in this run are no longer installed: their values go.
     for (int i = 0; i < installed.Count(); ++i)
         if (!installed.Item(i)->Removed) values.emplace_back(installed.Name(i), installed.Item(i)->Group);
-    reg::WriteStrings(HKEY_CURRENT_USER, settings::kFontsKey, values); // equal names: the later one stays
+    // Written in place, only where a group changed; a font's value is never missing meanwhile,
+    // so a program ended at any instant leaves every font its old group or its new one.
+    return reg::UpdateStrings(HKEY_CURRENT_USER, settings::kFontsKey, values).complete;
 }
 
 } // namespace typa

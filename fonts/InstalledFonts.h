@@ -71,7 +71,9 @@ void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA
                         FamilyPassState& state);
 
 void ReadFontGroups(FontCatalogue& installed);
-// Rewrites the Fonts key from the catalogue; does nothing unless the catalogue is complete.
-void SaveFontGroups(const FontCatalogue& installed);
+// Brings the Fonts key to the catalogue: each font's value written where its group changed, then
+// the values of fonts no longer installed deleted (equal names: the later font's group stays).
+// Does nothing unless the catalogue is complete. True when the key holds the catalogue's groups.
+bool SaveFontGroups(const FontCatalogue& installed);
 
 } // namespace typa

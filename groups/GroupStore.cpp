@@ -46,7 +46,7 @@ bool DeleteGroupKey(const std::string& name)
     return IsStorableGroupName(name) && reg::DeleteKey(HKEY_CURRENT_USER, GroupKeyPath(name));
 }
 
-bool RenameGroupKey(const std::string& oldName, const std::string& newName)
+bool CopyGroupKey(const std::string& oldName, const std::string& newName)
 {
     if (!IsStorableGroupName(oldName) || !IsStorableGroupName(newName)) return false;
     // The registry finds key names without regard to case: copying onto the same key and then
@@ -55,10 +55,15 @@ bool RenameGroupKey(const std::string& oldName, const std::string& newName)
     const std::string from = GroupKeyPath(oldName), to = GroupKeyPath(newName);
     if (reg::KeyExists(HKEY_CURRENT_USER, to)) return false; // another group's key
     if (!reg::KeyExists(HKEY_CURRENT_USER, from)) return CreateGroupKey(newName);
-    if (!reg::CopyKey(HKEY_CURRENT_USER, from, to)) return false;
+    return reg::CopyKey(HKEY_CURRENT_USER, from, to);
+}
+
+bool RenameGroupKey(const std::string& oldName, const std::string& newName)
+{
+    if (!CopyGroupKey(oldName, newName)) return false;
     // The group is safe under its new name now; should the old key resist deletion, it merely
     // shows up once more at the next start.
-    reg::DeleteKey(HKEY_CURRENT_USER, from);
+    DeleteGroupKey(oldName);
     return true;
 }
 
@@ -127,9 +132,10 @@ std::string EndGroupRename(const std::string& typed, const std::string& oldGroup
         ShowError(check.message - 3000, check.typedName);
         return check.name;
     }
-    if (!RenameGroupKey(check.oldName, check.name)) return check.oldName;
+    if (!CopyGroupKey(check.oldName, check.name)) return check.oldName;
     RenameGroupInCatalogue(installed, check.oldName, check.name);
-    SaveFontGroups(installed);
+    // Both keys exist while the records change over; the old one goes once none names it.
+    if (SaveFontGroups(installed)) DeleteGroupKey(check.oldName);
     return check.name;
 }
 

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -44,11 +45,14 @@ std::vector<StoredGroup> LoadGroups();
 bool CreateGroupKey(const std::string& name);
 // Removes the group's key with everything in it.
 bool DeleteGroupKey(const std::string& name);
-// Moves the group's key, with all its values and subkeys, to the new name: a full copy first,
-// then the old key is deleted. The old key is kept whenever the copy is not complete, and a key
-// that already holds another group is never written into, so no group is ever lost. A name that
-// differs from the old one only in case is the same registry key: nothing is moved (false).
-// When the old key does not exist (its creation failed), the new one is simply created.
+// Copies the group's key, with all its values and subkeys, to the new name and keeps the old
+// one. A key that already holds another group is never written into, and a copy that cannot be
+// completed leaves no new key. A name that differs from the old one only in case is the same
+// registry key: nothing is copied (false). When the old key does not exist (its creation
+// failed), the new one is simply created.
+bool CopyGroupKey(const std::string& oldName, const std::string& newName);
+// Moves the group's key: CopyGroupKey, then the old key is deleted once the copy is complete, so
+// no group is ever lost.
 bool RenameGroupKey(const std::string& oldName, const std::string& newName);
 
 // The first of "Nouveau groupe", "Nouveau groupe (1)" ... "Nouveau groupe (100)" that equals no
@@ -60,6 +64,28 @@ void ShowNoFreeGroupName();
 // Every font of group `oldName` goes to `newName` (exact comparison, case included). Nothing
 // happens when either name is empty: the fonts of "Polices Windows" have no group to move.
 void RenameGroupInCatalogue(FontCatalogue& installed, const std::string& oldName, const std::string& newName);
+
+// Which user group shows a font: the group its record names, when a group of exactly that name
+// (case included) is in the tree; otherwise none, and the font shows under "Polices Windows".
+// A record naming a group that is gone (deleted by another program, a rename cut short) or one
+// that differs from a group only in case is left as it is until the font is moved.
+class GroupMembership {
+public:
+    GroupMembership() = default;
+    explicit GroupMembership(const std::vector<std::string>& userGroups)
+        : m_groups(userGroups.begin(), userGroups.end())
+    {
+    }
+    // The user group holding a font of this record, or "" for none.
+    const std::string& Holding(const std::string& record) const
+    {
+        static const std::string kNone;
+        return m_groups.count(record) ? record : kNone;
+    }
+
+private:
+    std::unordered_set<std::string> m_groups;
+};
 
 // Blanks (spaces and control characters) cut from both ends.
 std::string TrimBlanks(const std::string& text);
@@ -80,10 +106,11 @@ GroupRenameCheck CheckGroupRename(const std::string& typed, const std::string& o
                                   const std::vector<std::string>& captions);
 
 // The whole end of an in-place edit once the re-entry guard has let it in: checks the name,
-// shows 3022 or 3021 when it is refused, otherwise moves the key, moves the fonts of the group
-// and saves the fonts' groups. Returns the caption the node is to show. When the key cannot be
-// moved the old name stays, in the tree as in the fonts, so the registry, the fonts' records
-// and the tree never disagree about a group.
+// shows 3022 or 3021 when it is refused, otherwise copies the key, moves the fonts of the group
+// and saves the fonts' groups, and only then deletes the old key: a program ended at any instant
+// leaves every font's record naming the old group or the new one, with its key. Returns the
+// caption the node is to show. When the key cannot be copied the old name stays, in the tree as
+// in the fonts; when the records cannot all be saved the old key stays beside the new one.
 std::string EndGroupRename(const std::string& typed, const std::string& oldGroupName,
                            const std::vector<std::string>& captions, FontCatalogue& installed);
 

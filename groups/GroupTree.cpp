@@ -20,18 +20,11 @@ void TGroupTree::BuildRoot()
     m_root = AddTreeNode(m_tree, TVI_ROOT, LoadMessage(1090), props, 4, 4);
 }
 
-HTREEITEM TGroupTree::AddWindowsFonts()
+HTREEITEM TGroupTree::BuildGroupNodes()
 {
     TTreeViewProps props;
     props.Kind = TTreeViewProps::Group;
     HTREEITEM windowsFonts = AddTreeNode(m_tree, m_root, LoadMessage(1091), props, 0, 1);
-    SendMessageA(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(m_root));
-    SendMessageA(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(windowsFonts));
-    return windowsFonts;
-}
-
-void TGroupTree::AddStoredGroups()
-{
     for (const StoredGroup& group : LoadGroups()) {
         TTreeViewProps user;
         user.Kind = TTreeViewProps::Group;
@@ -40,6 +33,8 @@ void TGroupTree::AddStoredGroups()
     }
     SendMessageA(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(m_root));
     Sort();
+    SendMessageA(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(windowsFonts));
+    return windowsFonts;
 }
 
 std::vector<std::string> TGroupTree::Captions() const
@@ -58,6 +53,18 @@ std::vector<std::string> TGroupTree::Captions() const
             SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(node))));
     }
     return captions;
+}
+
+GroupMembership TGroupTree::Membership() const
+{
+    std::vector<std::string> groups;
+    auto next = [&](HTREEITEM node, WPARAM relation) {
+        return reinterpret_cast<HTREEITEM>(SendMessageA(m_tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+    };
+    // Groups are the root's children only.
+    for (HTREEITEM node = m_root ? next(m_root, TVGN_CHILD) : nullptr; node; node = next(node, TVGN_NEXT))
+        if (IsUserGroup(node)) groups.push_back(Caption(node));
+    return GroupMembership(groups);
 }
 
 void TGroupTree::Sort() { SortChildren(m_tree, m_root); }
@@ -100,13 +107,22 @@ bool TGroupTree::EditMayBegin(HTREEITEM node)
 
 std::optional<std::string> TGroupTree::EndEdit(HTREEITEM node, const char* text, FontCatalogue& installed)
 {
-    if (!text) return std::nullopt; // left with Escape: the group keeps its name
+    if (!text || m_cancelling) return std::nullopt; // left with Escape: the group keeps its name
     GroupEditReentry::Scope once(m_editReentry);
     if (!once.Entered()) return std::nullopt;
     std::string caption = EndGroupRename(text, m_oldName, Captions(), installed);
     SetNodeCaption(m_tree, node, caption);
     Sort();
     return caption;
+}
+
+void TGroupTree::CancelEdit()
+{
+    // The edit box goes with the focus still in it: losing the focus ends the same edit once more,
+    // with its text, as if it were confirmed. That end belongs to the cancel too.
+    m_cancelling = true;
+    SendMessageA(m_tree, TVM_ENDEDITLABELNOW, TRUE, 0);
+    m_cancelling = false;
 }
 
 } // namespace typa

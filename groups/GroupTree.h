@@ -24,12 +24,14 @@ public:
     bool IsUserGroup(HTREEITEM node) const;
 
     void BuildRoot();
-    // "Polices Windows" under the root, selected (its fonts fill the list through the
-    // selection notification); then the stored groups, sorted.
-    HTREEITEM AddWindowsFonts();
-    void AddStoredGroups();
+    // "Polices Windows" and the stored groups under the root, sorted; then "Polices Windows" is
+    // selected (its fonts fill the list through the selection notification), once the tree knows
+    // every group: its fonts are those that no group of the tree holds.
+    HTREEITEM BuildGroupNodes();
     // Every caption in tree order, the root's first.
     std::vector<std::string> Captions() const;
+    // The user groups the tree shows now, for deciding which of them holds a font.
+    GroupMembership Membership() const;
     void Sort();
     // A new group under the first free default name, selected, its key made and its caption
     // open for editing; null (and message 3020) when no default name is free.
@@ -44,10 +46,13 @@ public:
     // the key and the fonts' groups moved. Nothing when the edit was left with Escape, or when a
     // box inside it ended the same edit once more.
     std::optional<std::string> EndEdit(HTREEITEM node, const char* text, FontCatalogue& installed);
+    // Ends an edit in progress as Escape would: the name stays as it was, no box is shown.
+    void CancelEdit();
 
 private:
     std::string m_oldName;           // caption of the current group when an edit begins
     GroupEditReentry m_editReentry; // the end of an edit runs once, even when a box ends it again
+    bool m_cancelling = false;      // every end of the edit during CancelEdit is a cancel
 };
 
 } // namespace typa

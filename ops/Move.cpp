@@ -1,7 +1,7 @@
 #include "ops/Move.h"
 #include "app/Messages.h"
 #include "fonts/InstalledFonts.h"
-#include "fonts/NameCompare.h"
+#include "platform/Registry.h"
 
 #include <unordered_set>
 
@@ -12,11 +12,16 @@ void MoveSelectedFonts(FontCatalogue& installed, const std::vector<const TToShow
 {
     const std::string group = target == LoadMessage(1091) ? std::string() : target;
     const std::unordered_set<const TToShowItem*> chosen(selected.begin(), selected.end());
-    std::unordered_set<std::string> names;
+    const reg::ValueNameKeys keyOf;
+    std::vector<std::wstring> keys;
+    keys.reserve(installed.Count());
+    std::unordered_set<std::wstring> names;
+    for (int i = 0; i < installed.Count(); ++i) {
+        keys.push_back(keyOf(installed.Name(i)));
+        if (chosen.count(installed.Item(i))) names.insert(keys.back());
+    }
     for (int i = 0; i < installed.Count(); ++i)
-        if (chosen.count(installed.Item(i))) names.insert(UpperCase(installed.Name(i)));
-    for (int i = 0; i < installed.Count(); ++i)
-        if (names.count(UpperCase(installed.Name(i)))) installed.Item(i)->Group = group;
+        if (names.count(keys[i])) installed.Item(i)->Group = group;
     SaveFontGroups(installed);
 }
 

@@ -9,7 +9,7 @@ namespace typa {
 
 // Gives the selected rows' own items the group `target` ("Polices Windows" means no group) and
 // saves the groups. A group is recorded per font name, so fonts that share a selected font's
-// name (without regard to case, as the registry compares names) go with it: otherwise the next
+// name (as the registry compares value names) go with it: otherwise the next
 // start would put them all back into one group. Items not in the catalogue are passed over.
 void MoveSelectedFonts(FontCatalogue& installed, const std::vector<const TToShowItem*>& selected,
                        const std::string& target);

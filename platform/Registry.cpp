@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 namespace typa::reg {
 namespace {
@@ -47,6 +48,38 @@ std::string BytesToString(const std::vector<BYTE>& bytes)
 }
 
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
+// Every value of an open key in the registry's order; `types`, when given, receives their types.
+void ReadValuesOf(HKEY k, NamesAndData& out, std::vector<DWORD>* types)
+{
+    DWORD maxName = 0, maxData = 0;
+    if (RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    std::vector<char> name(maxName + 2);
+    std::vector<BYTE> data(maxData + 2);
+    for (DWORD i = 0;;) {
+        DWORD nameLen = static_cast<DWORD>(name.size());
+        DWORD dataLen = static_cast<DWORD>(data.size() - 2);
+        DWORD type = 0;
+        LONG rc = RegEnumValueA(k, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+        if (rc == ERROR_MORE_DATA) { // a value changed under us: grow and read the same index again
+            name.resize(name.size() * 2 + 256);
+            data.resize(std::max<std::size_t>(data.size() * 2, dataLen + 2));
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;
+        out.names.emplace_back(name.data(), nameLen);
+        if (IsStringType(type)) {
+            const char* p = reinterpret_cast<const char*>(data.data());
+            out.data.emplace_back(p, strnlen(p, dataLen));
+        } else {
+            out.data.emplace_back();
+        }
+        if (types) types->push_back(type);
+        ++i;
+    }
+}
 
 // Children are named through the wide API: a subkey whose name has no form in the ANSI code
 // page could not be opened by its 8-bit name and would survive the deletion.
@@ -165,33 +198,7 @@ NamesAndData ReadAllValues(HKEY root, const std::string& key)
 {
     NamesAndData out;
     UniqueKey k = OpenKey(root, key, KEY_READ);
-    if (!k) return out;
-    DWORD maxName = 0, maxData = 0;
-    if (RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        return out;
-    std::vector<char> name(maxName + 2);
-    std::vector<BYTE> data(maxData + 2);
-    for (DWORD i = 0;;) {
-        DWORD nameLen = static_cast<DWORD>(name.size());
-        DWORD dataLen = static_cast<DWORD>(data.size() - 2);
-        DWORD type = 0;
-        LONG rc = RegEnumValueA(k.Get(), i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
-        if (rc == ERROR_MORE_DATA) { // a value changed under us: grow and read the same index again
-            name.resize(name.size() * 2 + 256);
-            data.resize(std::max<std::size_t>(data.size() * 2, dataLen + 2));
-            continue;
-        }
-        if (rc != ERROR_SUCCESS) break;
-        out.names.emplace_back(name.data(), nameLen);
-        if (IsStringType(type)) {
-            const char* p = reinterpret_cast<const char*>(data.data());
-            out.data.emplace_back(p, strnlen(p, dataLen));
-        } else {
-            out.data.emplace_back();
-        }
-        ++i;
-    }
+    if (k) ReadValuesOf(k.Get(), out, nullptr);
     return out;
 }
 
@@ -215,6 +222,94 @@ bool ValueExists(HKEY root, const std::string& key, const std::string& name)
 {
     UniqueKey k = OpenFull(root, key);
     return k && RegQueryValueExA(k.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+ValueNameKeys::ValueNameKeys()
+{
+    CPINFO info{};
+    m_singleByte = GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1;
+    if (!m_singleByte) return;
+    char bytes[256];
+    for (int i = 0; i < 256; ++i) bytes[i] = static_cast<char>(i);
+    if (MultiByteToWideChar(CP_ACP, 0, bytes, 256, m_upper, 256) != 256) {
+        m_singleByte = false;
+        return;
+    }
+    CharUpperBuffW(m_upper, 256);
+}
+
+std::wstring ValueNameKeys::operator()(const std::string& name) const
+{
+    std::wstring key;
+    if (m_singleByte) {
+        key.resize(name.size());
+        for (std::size_t i = 0; i < name.size(); ++i) key[i] = m_upper[static_cast<unsigned char>(name[i])];
+        return key;
+    }
+    // Code pages of several bytes a letter: the conversion needs the whole name.
+    const int n = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    if (n <= 0) return std::wstring(name.begin(), name.end());
+    key.resize(static_cast<std::size_t>(n));
+    MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), key.data(), n);
+    CharUpperBuffW(key.data(), static_cast<DWORD>(n));
+    return key;
+}
+
+StringsUpdate UpdateStrings(HKEY root, const std::string& key,
+                            const std::vector<std::pair<std::string, std::string>>& values)
+{
+    StringsUpdate result;
+    UniqueKey k = OpenFull(root, key);
+    if (!k) return result;
+    const ValueNameKeys keyOf;
+
+    // One slot per value the key is to hold, in the order of the first of its names; the later
+    // pair of equal names takes the slot.
+    std::unordered_map<std::wstring, std::size_t> slotOf;
+    std::vector<std::pair<const std::wstring*, std::size_t>> slots; // name key, index in values
+    slotOf.reserve(values.size());
+    slots.reserve(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        auto [it, fresh] = slotOf.try_emplace(keyOf(values[i].first), slots.size());
+        if (fresh)
+            slots.emplace_back(&it->first, i);
+        else
+            slots[it->second].second = i;
+    }
+
+    NamesAndData stored;
+    std::vector<DWORD> types;
+    ReadValuesOf(k.Get(), stored, &types);
+    std::vector<std::wstring> storedKeys;
+    storedKeys.reserve(stored.names.size());
+    std::unordered_map<std::wstring, std::size_t> storedAt;
+    storedAt.reserve(stored.names.size());
+    for (std::size_t i = 0; i < stored.names.size(); ++i) {
+        storedKeys.push_back(keyOf(stored.names[i]));
+        storedAt.try_emplace(storedKeys.back(), i);
+    }
+
+    bool all = true;
+    for (const auto& [nameKey, index] : slots) {
+        const auto& [name, text] = values[index];
+        auto at = storedAt.find(*nameKey);
+        if (at != storedAt.end() && types[at->second] == REG_SZ && stored.data[at->second] == text) continue;
+        if (RegSetValueExA(k.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS)
+            ++result.written;
+        else
+            all = false;
+    }
+    // Only once everything new is in: a value that goes now was wanted by no name.
+    for (std::size_t i = 0; i < stored.names.size(); ++i) {
+        if (slotOf.count(storedKeys[i])) continue;
+        if (RegDeleteValueA(k.Get(), stored.names[i].c_str()) == ERROR_SUCCESS)
+            ++result.deleted;
+        else
+            ++result.undeleted;
+    }
+    result.complete = all;
+    return result;
 }
 
 } // namespace typa::reg

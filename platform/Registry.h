@@ -41,6 +41,34 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
 
 bool ValueExists(HKEY root, const std::string& key, const std::string& name);
 
+// Value names as the registry tells them apart: case does not count, letter by letter in UTF-16.
+// Two names with equal keys name one value. The code page is read once, when the object is made,
+// so that a key costs no call into the system for each name.
+class ValueNameKeys {
+public:
+    ValueNameKeys();
+    std::wstring operator()(const std::string& name) const;
+
+private:
+    bool m_singleByte = false;
+    wchar_t m_upper[256] = {}; // each byte of the code page, in UTF-16 and upper-cased
+};
+
+// Makes the string values of the key those of `values`, through one opening of the key (created
+// when missing): what is stored is read, only the values that are missing or differ (in text or
+// type) are written, each in place, and then the values that no name of `values` stands for are
+// deleted. A value is written whole or not at all and is never deleted to be written again, so
+// at every instant each name holds its old text or its new one. Of names that the registry takes
+// for one (ValueNameKeys), the later pair's text is the one stored.
+struct StringsUpdate {
+    bool complete = false; // the key was opened and every value asked for holds its text
+    int written = 0;
+    int deleted = 0;
+    int undeleted = 0; // values of no name asked for that would not go (one named outside the code page)
+};
+StringsUpdate UpdateStrings(HKEY root, const std::string& key,
+                            const std::vector<std::pair<std::string, std::string>>& values);
+
 // Opens the key with full access (KEY_ALL_ACCESS), creating it when missing, and closes it: true
 // when the caller may write there.
 bool CanWriteKey(HKEY root, const std::string& key);

@@ -59,15 +59,23 @@ int Rows(const FontRows* list) { return list ? list->Count() : 0; }
 
 bool InstalledMode(PrintMode mode) { return mode != PrintMode::rbAllAvailable; }
 
+// The group an installed font is printed under: "" for none.
+const std::string& PrintedGroup(const TToShowItem& item, const GroupMembership* membership)
+{
+    return membership ? membership->Holding(item.Group) : item.Group;
+}
+
 } // namespace
 
-void SortCatalogueForPrint(FontCatalogue& catalogue)
+void SortCatalogueForPrint(FontCatalogue& catalogue, const GroupMembership* membership)
 {
     if (catalogue.Count() == 0) return;
     // Groups whose names differ only in case stay together, each spelling in its own run.
-    catalogue.Sort([](const TToShowItem& a, const TToShowItem& b) {
-        if (int c = CompareNames(a.Group, b.Group)) return c < 0;
-        if (int c = std::strcmp(a.Group.c_str(), b.Group.c_str())) return c < 0;
+    catalogue.Sort([membership](const TToShowItem& a, const TToShowItem& b) {
+        const std::string& ga = PrintedGroup(a, membership);
+        const std::string& gb = PrintedGroup(b, membership);
+        if (int c = CompareNames(ga, gb)) return c < 0;
+        if (int c = std::strcmp(ga.c_str(), gb.c_str())) return c < 0;
         return CompareNames(a.Name, b.Name) < 0;
     });
 }
@@ -117,9 +125,11 @@ PrintSelection SelectFontsToPrint(const PrintJobSource& source, PrintMode mode)
             const TToShowItem* item = list->Item(row);
             s.hasFailedFonts = item && item->Family == "*";
         }
-        for (int i = 0; i < catalogue.Count(); ++i) {
-            const TToShowItem* item = catalogue.Item(i);
-            if (item->Group == source.currentGroupCaption || (item->Group.empty() && !source.currentGroupHasKey)) add(i);
+        {
+            // The fonts the list shows for the group ("Polices Windows": those of no user group).
+            const std::string group = source.currentGroupHasKey ? source.currentGroupCaption : std::string();
+            for (int i = 0; i < catalogue.Count(); ++i)
+                if (PrintedGroup(*catalogue.Item(i), source.membership) == group) add(i);
         }
         break;
     default:
@@ -159,9 +169,9 @@ bool PrintSampleSheets(const PrintJobSource& source, const PrintChoices& choices
         std::string group; // installed pass: the group of the current page
         std::string headerGroup;
         if (installed) {
-            SortCatalogueForPrint(*source.installedCatalogue);
+            SortCatalogueForPrint(*source.installedCatalogue, source.membership);
             if (choices.mode == PrintMode::rbAllInstalled)
-                group = source.installedCatalogue->Item(0)->Group;
+                group = PrintedGroup(*source.installedCatalogue->Item(0), source.membership);
             else
                 group = source.currentGroupCaption == LoadMessage(1091) ? std::string() : source.currentGroupCaption;
             headerGroup = group;
@@ -180,10 +190,10 @@ bool PrintSampleSheets(const PrintJobSource& source, const PrintChoices& choices
             PrintResource resource(item);
             const int height = sheet.MeasureFontBlock(item);
             int bottom = sheet.CurrentY + height;
-            const bool groupChange = installed && item.Group != group;
+            const bool groupChange = installed && PrintedGroup(item, source.membership) != group;
             if (bottom > pageHeight || groupChange) {
                 printer.NewPage();
-                if (groupChange) group = headerGroup = item.Group;
+                if (groupChange) group = headerGroup = PrintedGroup(item, source.membership);
                 sheet.DrawPageHeader(printer.PageNumber(), headerGroup);
                 bottom = sheet.CurrentY + height;
             }

@@ -14,6 +14,7 @@
 
 #include "fonts/Catalogue.h"
 #include "fonts/FontRows.h"
+#include "groups/GroupStore.h"
 #include "print/PageLayout.h"
 #include "print/PrintChoices.h"
 #include "print/Printer.h"
@@ -38,6 +39,9 @@ struct PrintJobSource {
     std::string currentGroupCaption;
     bool currentGroupIsRoot = false;
     bool currentGroupHasKey = false;
+    // The user groups of the tree: a font whose record names none of them is printed with the
+    // fonts of no group, as "Polices Windows" lists it. Without it every record counts as a group.
+    const GroupMembership* membership = nullptr;
     // The folder tree's current folder (else its root), as the header of mode rbAllAvailable
     // names it.
     std::string folderPath;
@@ -47,7 +51,8 @@ struct PrintJobSource {
 
 // Group after group, groups in the locale's alphabetical order ignoring case with the fonts of
 // no group first, names in the same order within a group. The catalogue keeps this order.
-void SortCatalogueForPrint(FontCatalogue& catalogue);
+// `membership` as in PrintJobSource.
+void SortCatalogueForPrint(FontCatalogue& catalogue, const GroupMembership* membership = nullptr);
 
 // The fonts the mode prints, in order, and the progress total of the mode (which may differ from
 // the number of fonts: the counts of the list rows).

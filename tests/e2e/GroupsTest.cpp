@@ -1,7 +1,9 @@
 // The group tree as a user meets it: stored groups in the locale's order, a new group named in
-// place, a refused name.
-#include "support/TypaSession.h"
+// place, a refused name, fonts whose records name no group of the tree, and quitting while a
+// name is being edited.
+#include "support/FontScene.h"
 #include "res/Resource.h"
+#include "ui/FontSheet.h"
 #include <doctest/doctest.h>
 
 #include <algorithm>
@@ -178,4 +180,108 @@ TEST_CASE("Keys in the group tree: three new groups, names trimmed or refused, a
           std::vector<std::string>{"Polices installées", "Nouveau groupe", "Nouveau groupe (2)", "Polices titres",
                                    "Polices Windows"});
     CHECK(QuitByButton(again, main) == std::optional<DWORD>(0));
+}
+
+TEST_CASE("Fonts whose record names no group of the tree show under \"Polices Windows\", their records kept until moved")
+{
+    ResetSettings(EmptyFontFolder());
+    SetString(HKEY_CURRENT_USER, (std::string(kGroups) + "\\Alpha").c_str(), "", "");
+    // Installed in the system's list (their files need not exist), each with its record.
+    const std::string longGroup(20000, 'G');
+    const std::vector<std::pair<std::string, std::string>> fonts{
+        {"Typa Sans Groupe", "Nowhere"}, {"Typa Nom Long", longGroup}, {"Typa Minuscule", "alpha"}, {"Typa Alpha", "Alpha"}};
+    struct Cleanup {
+        const std::vector<std::pair<std::string, std::string>>& fonts;
+        ~Cleanup()
+        {
+            for (const auto& f : fonts) DeleteSystemValue(f.first + " (TrueType)");
+        }
+    } cleanup{fonts};
+    for (const auto& [name, group] : fonts) {
+        SetString(HKEY_LOCAL_MACHINE, kSystemFontsKey, (name + " (TrueType)").c_str(), Upper(name.substr(5)) + ".TTF");
+        SetString(HKEY_CURRENT_USER, kFontGroupsKey, name.c_str(), group);
+    }
+    // One of them with a file that exists, for its sheet.
+    SetString(HKEY_LOCAL_MACHINE, kSystemFontsKey, "Typa Minuscule (TrueType)", WinePath("/usr/share/wine/fonts/webdings.ttf"));
+
+    Process typa;
+    HWND main = StartAndWait(typa);
+    REQUIRE(main);
+    HWND list = ChildById(main, lbInstalledFonts);
+    auto shows = [&](const std::string& name) { return RowOf(list, name) >= 0; };
+    SelectGroup(main, "Polices Windows");
+    CHECK(shows("Typa Sans Groupe"));
+    CHECK(shows("Typa Nom Long"));
+    CHECK(shows("Typa Minuscule")); // "alpha" is not "Alpha"
+    CHECK_FALSE(shows("Typa Alpha"));
+    CHECK(shows("DejaVu Sans"));
+    SelectGroup(main, "Alpha");
+    CHECK(ListRows(list) == std::vector<std::string>{"Typa Alpha"});
+
+    // Its sheet says where it shows.
+    SelectGroup(main, "Polices Windows");
+    const int row = RowOf(list, "Typa Minuscule");
+    REQUIRE(row >= 0);
+    Send(list, LB_SETSEL, FALSE, -1);
+    Send(list, LB_SETSEL, TRUE, row);
+    Send(list, LB_SETCARETINDEX, row, FALSE);
+    Key(list, VK_RETURN, kAlt);
+    Settle(main);
+    HWND sheet = nullptr;
+    CHECK(WaitUntil([&] { return (sheet = FindTopLevel(typa.Pid(), "TypaFontSheet", nullptr)) && TitleOf(sheet) == "Typa Minuscule - Typarium"; }, 60000));
+    if (sheet) {
+        CHECK(Text(ChildById(sheet, typa::TFontSheet::kIdHeader)).find("Installée : oui, parmi les 'Polices Windows'") != std::string::npos);
+        Close(sheet);
+        WaitForWindowGone(sheet, 60000);
+    }
+
+    // Moving one of them gives it a group; the others keep their records as they were.
+    SelectRowTexts(list, {"Typa Sans Groupe"});
+    Command(main, kMoveToGroupBase + GroupTargetIndex(main, "Alpha"));
+    Settle(main);
+    CHECK_FALSE(shows("Typa Sans Groupe"));
+    CHECK(GetString(HKEY_CURRENT_USER, kFontGroupsKey, "Typa Sans Groupe") == std::optional<std::string>("Alpha"));
+    CHECK(GetString(HKEY_CURRENT_USER, kFontGroupsKey, "Typa Nom Long") == std::optional<std::string>(longGroup));
+    CHECK(GetString(HKEY_CURRENT_USER, kFontGroupsKey, "Typa Minuscule") == std::optional<std::string>("alpha"));
+    SelectGroup(main, "Alpha");
+    CHECK(ListRows(list) == std::vector<std::string>{"Typa Alpha", "Typa Sans Groupe"});
+    CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));
+}
+
+TEST_CASE("Quitting while a group's name is being edited: the edit is dropped, no box, exit code 0")
+{
+    ResetSettings(EmptyFontFolder());
+    SetString(HKEY_CURRENT_USER, (std::string(kGroups) + "\\Titres").c_str(), "", "");
+    enum class Way { Button, Menu, LogOff };
+    for (Way way : {Way::Button, Way::Menu, Way::LogOff}) {
+        INFO("way ", static_cast<int>(way));
+        Process typa;
+        HWND main = StartAndWait(typa);
+        REQUIRE(main);
+        SelectGroup(main, "Titres");
+        HWND tree = ChildById(main, twInstalledGroup);
+        Key(tree, VK_F2);
+        HWND edit = EditBox(tree);
+        REQUIRE(edit);
+        // Confirmed, the name unchanged would be refused as taken (3021); a new one would rename.
+        if (way == Way::Menu) Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Autre nom"));
+        switch (way) {
+        case Way::Button: Click(ChildById(main, btExitProgram)); break;
+        case Way::Menu: Command(main, mnuFontExit); break;
+        case Way::LogOff:
+            Post(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+            Post(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+            break;
+        }
+        bool boxShown = false;
+        WaitUntil([&] {
+            for (HWND w : TopLevelWindows(typa.Pid()))
+                if (IsVisible(w) && ClassName(w) == "#32770") boxShown = true;
+            return boxShown || !typa.IsRunning();
+        }, 60000);
+        CHECK_FALSE(boxShown);
+        CHECK(typa.WaitForExit(60000) == std::optional<DWORD>(0));
+        CHECK(KeyExists(HKEY_CURRENT_USER, (std::string(kGroups) + "\\Titres").c_str()));
+        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, (std::string(kGroups) + "\\Autre nom").c_str()));
+    }
 }

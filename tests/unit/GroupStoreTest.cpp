@@ -315,6 +315,16 @@ TEST_CASE("Moving a group key keeps everything in it and never loses a group")
         CHECK(RenameGroupKey("Jamais créé", "Nouveau nom"));
         CHECK(StoredNames() == std::vector<std::string>{"Autre", "B", "Nouveau nom"});
     }
+    SUBCASE("a copy keeps the old key, with the same refusals as a move")
+    {
+        CHECK(CopyGroupKey("B", "C"));
+        CHECK(StoredNames() == std::vector<std::string>{"Autre", "B", "C"});
+        CHECK(reg::ReadString(HKEY_CURRENT_USER, GroupKeyPath("C") + "\\Sous\\Plus bas", "Niveau", "") == "2");
+        CHECK(reg::ReadString(HKEY_CURRENT_USER, b + "\\Sous\\Plus bas", "Niveau", "") == "2");
+        CHECK_FALSE(CopyGroupKey("B", "Autre"));
+        CHECK_FALSE(CopyGroupKey("B", "b"));
+        CHECK(StoredNames() == std::vector<std::string>{"Autre", "B", "C"});
+    }
 }
 
 TEST_CASE("Copying a key refuses its own subtree and leaves no half copy")
@@ -390,6 +400,18 @@ TEST_CASE("End of an in-place edit: key, fonts and their records move together")
         CHECK(cat.Item(0)->Group == "A");
         CHECK_FALSE(reg::KeyExists(HKEY_CURRENT_USER, settings::kFontsKey));
     }
+    SUBCASE("records that cannot all be saved keep the old key beside the new one")
+    {
+        // Filled by hand: it does not stand for every installed font, so it saves nothing.
+        FontCatalogue partial(FontCatalogue::Order::AsAdded);
+        AddFont(partial, "Arial", "A");
+        reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, "Arial", "A");
+        ScriptedBoxes boxes;
+        CHECK(EndGroupRename("Polices", "A", tree, partial) == "Polices");
+        CHECK(StoredNames() == std::vector<std::string>{"A", "Polices"});
+        CHECK(reg::KeyExists(HKEY_CURRENT_USER, GroupKeyPath("A") + "\\Sous"));
+        CHECK(reg::ReadString(HKEY_CURRENT_USER, settings::kFontsKey, "Arial", "") == "A");
+    }
     SUBCASE("a key that cannot move keeps the old name everywhere")
     {
         // Another program took the new name's key meanwhile: the tree did not know it.
@@ -399,6 +421,20 @@ TEST_CASE("End of an in-place edit: key, fonts and their records move together")
         CHECK(StoredNames() == std::vector<std::string>{"A", "Pris"});
         CHECK(cat.Item(0)->Group == "A");
     }
+}
+
+TEST_CASE("A font is in the user group its record names exactly; a record naming no group of the tree is in none")
+{
+    const GroupMembership groups({"Alpha", "Titres anciens"});
+    CHECK(groups.Holding("Alpha") == "Alpha");
+    CHECK(groups.Holding("Titres anciens") == "Titres anciens");
+    CHECK(groups.Holding("alpha") == "");   // another spelling is another name
+    CHECK(groups.Holding("Alpha ") == "");
+    CHECK(groups.Holding("Nowhere") == "");
+    CHECK(groups.Holding(std::string(20000, 'x')) == "");
+    CHECK(groups.Holding("") == "");
+    CHECK(groups.Holding("Polices Windows") == ""); // the built-in node is no user group
+    CHECK(GroupMembership().Holding("Alpha") == "");
 }
 
 TEST_CASE("Re-entry guard: one run of the end-of-edit handler per edit")

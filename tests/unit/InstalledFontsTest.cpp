@@ -3,8 +3,11 @@
 #include "app/Errors.h"
 #include "app/Settings.h"
 #include "fonts/InstalledFonts.h"
+#include "platform/Handles.h"
 #include "platform/Registry.h"
 #include <doctest/doctest.h>
+
+#include <algorithm>
 
 using namespace typa;
 
@@ -234,5 +237,47 @@ TEST_CASE("Only the complete catalogue of installed fonts rewrites the groups")
     BuildInstalledCatalogue(dc, families, installed, {});
     ReleaseDC(nullptr, dc);
     CHECK(installed.Complete());
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+}
+
+TEST_CASE("Saving the groups writes only the records that changed and deletes only those of fonts gone")
+{
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, "arial", "Titres"); // another spelling of a font's name
+    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, "Courier", "Texte");
+    reg::WriteString(HKEY_CURRENT_USER, settings::kFontsKey, "Police disparue", "Ancien");
+    FontCatalogue installed(FontCatalogue::Order::AsAdded);
+    auto add = [&](const std::string& name, const std::string& group) {
+        auto item = std::make_unique<TToShowItem>();
+        item->Name = name;
+        item->Group = group;
+        installed.Add(name, item);
+    };
+    add("Arial", "Titres");
+    add("Courier", "Script");
+    add("Verdana", "");
+    add("Double", "Premier");
+    add("DOUBLE", "Second"); // the same record as the registry sees it: the later group stays
+    installed.MarkComplete();
+
+    CHECK(SaveFontGroups(installed));
+    const std::vector<std::string> names = reg::ValueNames(HKEY_CURRENT_USER, settings::kFontsKey);
+    CHECK(names.size() == 4);
+    CHECK(std::find(names.begin(), names.end(), "arial") != names.end()); // left as it was
+    CHECK(std::find(names.begin(), names.end(), "Police disparue") == names.end());
+    CHECK(reg::ReadString(HKEY_CURRENT_USER, settings::kFontsKey, "Courier", "") == "Script");
+    CHECK(reg::ValueExists(HKEY_CURRENT_USER, settings::kFontsKey, "Verdana")); // an empty group is written too
+    CHECK(reg::ReadString(HKEY_CURRENT_USER, settings::kFontsKey, "Double", "") == "Second");
+    ReadFontGroups(installed);
+    CHECK(installed.Item(0)->Group == "Titres");
+    CHECK(installed.Item(3)->Group == "Second");
+
+    // A save with nothing changed writes nothing: no change of the key is reported.
+    UniqueKey key;
+    REQUIRE(RegOpenKeyExA(HKEY_CURRENT_USER, settings::kFontsKey, 0, KEY_NOTIFY, key.Put()) == ERROR_SUCCESS);
+    UniqueKernelHandle changed(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    REQUIRE(RegNotifyChangeKeyValue(key.Get(), FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed.Get(), TRUE) == ERROR_SUCCESS);
+    CHECK(SaveFontGroups(installed));
+    CHECK(WaitForSingleObject(changed.Get(), 200) == WAIT_TIMEOUT);
     reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
 }

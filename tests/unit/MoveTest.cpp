@@ -57,3 +57,20 @@ TEST_CASE("Two installed fonts of one name: the selected row's font moves, and i
     CHECK(GroupsAfterRestart({"Autre"}) == std::vector<std::string>{""});
     reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
 }
+
+TEST_CASE("Names that the registry takes for one record move together: École and ÉCOLE, not Ecole")
+{
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+    FontCatalogue installed(FontCatalogue::Order::AsAdded);
+    TToShowItem* lower = AddFont(installed, "École", "Titres");
+    TToShowItem* upper = AddFont(installed, "ÉCOLE", "Titres");
+    TToShowItem* plain = AddFont(installed, "Ecole", "Titres");
+    installed.MarkComplete();
+    MoveSelectedFonts(installed, {upper}, "Texte");
+    CHECK(lower->Group == "Texte");
+    CHECK(upper->Group == "Texte");
+    CHECK(plain->Group == "Titres");
+    CHECK(reg::ValueNames(HKEY_CURRENT_USER, settings::kFontsKey).size() == 2);
+    CHECK(GroupsAfterRestart({"école", "Ecole"}) == std::vector<std::string>{"Texte", "Titres"});
+    reg::DeleteKey(HKEY_CURRENT_USER, settings::kFontsKey);
+}

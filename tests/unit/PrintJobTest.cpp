@@ -151,6 +151,29 @@ TEST_CASE("Which fonts each mode prints, with its progress total and the footnot
     }
 }
 
+TEST_CASE("A font whose record names no group of the tree is printed with the fonts of no group")
+{
+    FontCatalogue c(FontCatalogue::Order::AsAdded);
+    Add(c, "Arial", "Script");
+    Add(c, "Zapf", "Déco");
+    Add(c, "Brush", "script"); // another spelling: no group of the tree
+    Add(c, "Nowhere", "Nowhere");
+    Add(c, "Dingbats", "");
+    const GroupMembership tree({"Script", "Déco"});
+    SortCatalogueForPrint(c, &tree);
+    CHECK(Names(c) == std::vector<std::string>{"Brush", "Dingbats", "Nowhere", "Zapf", "Arial"});
+
+    PrintJobSource source;
+    source.installedCatalogue = &c;
+    source.membership = &tree;
+    source.currentGroupCaption = "Polices Windows";
+    CHECK(SelectFontsToPrint(source, PrintMode::rbSelectedGroup).names ==
+          std::vector<std::string>{"Brush", "Dingbats", "Nowhere"});
+    source.currentGroupCaption = "Script";
+    source.currentGroupHasKey = true;
+    CHECK(SelectFontsToPrint(source, PrintMode::rbSelectedGroup).names == std::vector<std::string>{"Arial"});
+}
+
 TEST_CASE("A printer that cannot print: the printer error, and no document left open")
 {
     FontCatalogue c(FontCatalogue::Order::AsAdded);

@@ -4,6 +4,7 @@
 #include <doctest/doctest.h>
 
 #include <cstring>
+#include <map>
 
 using namespace typa;
 
@@ -158,4 +159,150 @@ TEST_CASE("A subkey named outside the ANSI code page goes with its parent")
     k.Reset();
     CHECK(reg::DeleteKey(HKEY_CURRENT_USER, kKey + "\\Groupe"));
     CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, kKey + "\\Groupe"));
+}
+
+namespace {
+
+// Signalled once anything in the key changes after it is made (a value written or deleted).
+class ChangeWatch {
+public:
+    explicit ChangeWatch(const std::string& key) : m_event(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+        REQUIRE(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_NOTIFY, m_key.Put()) == ERROR_SUCCESS);
+        REQUIRE(RegNotifyChangeKeyValue(m_key.Get(), FALSE, REG_NOTIFY_CHANGE_LAST_SET, m_event.Get(), TRUE) ==
+                ERROR_SUCCESS);
+    }
+    bool Changed() const { return WaitForSingleObject(m_event.Get(), 200) == WAIT_OBJECT_0; }
+
+private:
+    UniqueKey m_key;
+    UniqueKernelHandle m_event;
+};
+
+struct Stored {
+    DWORD type = 0;
+    std::string text;
+};
+
+// Every value by its name as stored, spelling included.
+std::vector<std::pair<std::string, Stored>> StoredValues(const std::string& key)
+{
+    std::vector<std::pair<std::string, Stored>> out;
+    UniqueKey k;
+    REQUIRE(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, k.Put()) == ERROR_SUCCESS);
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        BYTE data[256] = {};
+        DWORD len = sizeof name, size = sizeof data - 1, type = 0;
+        if (RegEnumValueA(k.Get(), i, name, &len, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+        out.push_back({std::string(name, len), {type, reinterpret_cast<const char*>(data)}});
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_CASE("A key brought to a set of strings: only what differs is written, in place; stale values go; equal names once")
+{
+    Scratch s;
+    const DWORD five = 5;
+    SetRaw(kKey, "Gardé", REG_SZ, "A", 2);
+    SetRaw(kKey, "arial", REG_SZ, "Titres", 7); // the registry's spelling of a name asked for as "Arial"
+    SetRaw(kKey, "Nombre", REG_DWORD, &five, 4);
+    SetRaw(kKey, "Étendu", REG_EXPAND_SZ, "X", 2);
+    SetRaw(kKey, "Périmé", REG_SZ, "Z", 2);
+    SetRaw(kKey, "ÉCOLE", REG_SZ, "1", 2);
+    const std::vector<std::pair<std::string, std::string>> wanted{
+        {"Gardé", "A"}, {"Arial", "Titres"}, {"Nombre", "5"}, {"Étendu", "X"}, {"école", "1"},
+        {"Double", "premier"}, {"Vide", ""}, {"DOUBLE", "second"}};
+
+    reg::StringsUpdate done = reg::UpdateStrings(HKEY_CURRENT_USER, kKey, wanted);
+    CHECK(done.complete);
+    CHECK(done.written == 4); // Nombre and Étendu become strings; Double once; Vide
+    CHECK(done.deleted == 1); // Périmé
+    const auto stored = StoredValues(kKey);
+    auto find = [&](const std::string& name) -> const Stored* {
+        for (const auto& [n, v] : stored)
+            if (n == name) return &v;
+        return nullptr;
+    };
+    CHECK(stored.size() == 7);
+    REQUIRE(find("arial")); // untouched: a rewrite could not have kept its spelling
+    CHECK(find("arial")->text == "Titres");
+    REQUIRE(find("ÉCOLE"));
+    REQUIRE(find("Nombre"));
+    CHECK(find("Nombre")->type == REG_SZ);
+    CHECK(find("Nombre")->text == "5");
+    REQUIRE(find("Étendu"));
+    CHECK(find("Étendu")->type == REG_SZ);
+    CHECK_FALSE(find("Périmé"));
+    REQUIRE(find("Vide"));
+    CHECK(find("Vide")->text == "");
+    CHECK(reg::ReadString(HKEY_CURRENT_USER, kKey, "double", "") == "second");
+
+    // Asked again, nothing differs: the key is not written at all.
+    {
+        ChangeWatch watch(kKey);
+        done = reg::UpdateStrings(HKEY_CURRENT_USER, kKey, wanted);
+        CHECK(done.complete);
+        CHECK(done.written == 0);
+        CHECK(done.deleted == 0);
+        CHECK_FALSE(watch.Changed());
+    }
+    // One text changes: one write, which the watch sees.
+    {
+        ChangeWatch watch(kKey);
+        auto changed = wanted;
+        changed.front() = {"Gardé", "B"};
+        done = reg::UpdateStrings(HKEY_CURRENT_USER, kKey, changed);
+        CHECK(done.written == 1);
+        CHECK(done.deleted == 0);
+        CHECK(watch.Changed());
+        CHECK(reg::ReadString(HKEY_CURRENT_USER, kKey, "Gardé", "") == "B");
+    }
+    // A stale value named outside the code page cannot be named through the 8-bit API: it stays,
+    // and what was asked for is in all the same.
+    {
+        UniqueKey k;
+        REQUIRE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\TypariumTests\\Registry", 0, KEY_ALL_ACCESS, k.Put()) ==
+                ERROR_SUCCESS);
+        REQUIRE(RegSetValueExW(k.Get(), L"\u0416\u4e2d", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4) == ERROR_SUCCESS);
+        done = reg::UpdateStrings(HKEY_CURRENT_USER, kKey, wanted);
+        CHECK(done.complete);
+        CHECK(done.written == 1); // Gardé back to "A"
+        CHECK(done.undeleted == 1);
+        CHECK(reg::ReadString(HKEY_CURRENT_USER, kKey, "Gardé", "") == "A");
+        RegDeleteValueW(k.Get(), L"\u0416\u4e2d");
+    }
+    // Nothing wanted: every value goes, the key stays.
+    done = reg::UpdateStrings(HKEY_CURRENT_USER, kKey, {});
+    CHECK(done.complete);
+    CHECK(done.deleted == 7);
+    CHECK(reg::ValueNames(HKEY_CURRENT_USER, kKey).empty());
+    CHECK(KeyExists(HKEY_CURRENT_USER, kKey));
+}
+
+TEST_CASE("Value names are told apart as the registry tells them apart, over the whole code page")
+{
+    Scratch s;
+    // One value per character of the code page, written in order: each write lands on the value the
+    // registry takes the name for, so the key ends with one value per name key.
+    const reg::ValueNameKeys keyOf;
+    std::map<std::wstring, int> lastOf;
+    for (int c = 1; c < 256; ++c) {
+        const std::string name = std::string("v") + static_cast<char>(c);
+        const std::string text = std::to_string(c);
+        SetRaw(kKey, name.c_str(), REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+        lastOf[keyOf(name)] = c;
+    }
+    CHECK(reg::ValueNames(HKEY_CURRENT_USER, kKey).size() == lastOf.size());
+    for (int c = 1; c < 256; ++c) {
+        const std::string name = std::string("v") + static_cast<char>(c);
+        INFO("character ", c);
+        CHECK(reg::ReadString(HKEY_CURRENT_USER, kKey, name, "") == std::to_string(lastOf[keyOf(name)]));
+    }
+    // Case counts for nothing; accents do.
+    CHECK(keyOf("école") == keyOf("ÉCOLE"));
+    CHECK(keyOf("ÿ") == keyOf("Ÿ"));
+    CHECK(keyOf("e") != keyOf("é"));
 }
