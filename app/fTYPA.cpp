@@ -282,7 +282,8 @@ bool TfrmTYPA::FormCreate()
 
     WindowsDir = sys::WindowsDirectory();
     FontsDir = WindowsDir + "\\FONTS";
-    ReadFontsFolderFiles(FontsDir, FontsFolderFiles);
+    ReadFontsFolderFiles(FontsDir, FontsFolderFiles, &FontsFolderStamps);
+    InstalledMemory.Load(InstalledMemoryPath(), ScreenDpi()); // nothing, or a damaged file: all is learnt again
 
     CreateControls();
     SetToolbarVisible(false);

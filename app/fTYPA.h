@@ -6,6 +6,7 @@
 // lives in those modules.
 #include "app/Settings.h"
 #include "fonts/Catalogue.h"
+#include "fonts/InstalledFonts.h"
 #include "groups/DriveTree.h"
 #include "groups/GroupTree.h"
 #include "platform/Handles.h"
@@ -61,6 +62,11 @@ public:
     FontCatalogue InstalledCatalogue{FontCatalogue::Order::AsAdded};
     FontCatalogue AvailableCatalogue{FontCatalogue::Order::SortedUnique};
 
+    // What the builds of the installed catalogue learnt, kept between runs in the user's own
+    // folder (InstalledMemoryPath), and the fonts folder's files as the last reading found them.
+    TInstalledMemory InstalledMemory;
+    FolderStamps FontsFolderStamps;
+
 private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK SplitBarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -107,6 +113,10 @@ private:
     void FillInstalledList(bool fromTop, int keepTop = -1);
     void ReadCurrentFolder();
     void RefreshLists(bool afterFontChange);
+    // Where InstalledMemory lies, and the resolution its row heights are for.
+    std::string InstalledMemoryPath() const;
+    int ScreenDpi() const;
+    void SaveInstalledMemory();
     void OnFontChange();
     void twInstalledGroupClick();
     void twAvailableGroupClick();

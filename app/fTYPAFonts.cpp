@@ -13,6 +13,7 @@
 #include "groups/TreeProps.h"
 #include "ops/Move.h"
 #include "platform/Files.h"
+#include "platform/System.h"
 #include "res/Resource.h"
 #include "ui/CommandStates.h"
 #include "ui/DlgProgress.h"
@@ -76,12 +77,23 @@ void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop)
             ProgressGuard closing(dialog);
             dialog.HideCancel();
             dialog.SetHeight(Scaled(110));
-            ProgressOpen(dialog, nullptr, LoadMessage(1042), GetActiveWindow() == m_wnd);
-            // The whole read takes a fraction of a second: the bar moves every few tens of
-            // milliseconds, not for every twentieth family.
+            // Hidden at first: a build that knows every font from the last one is over before it
+            // could be read. It shows once the system is asked for the faces of every family.
+            ProgressOpen(dialog, nullptr, LoadMessage(1042), false);
+            bool shown = false;
             WindowDc dc(m_wnd);
-            BuildInstalledCatalogue(dc.Get(), FamilyNames, InstalledCatalogue,
-                                    [&](int percent) { ProgressQuickStep(dialog, percent, LoadMessage(1042)); });
+            InstalledSources sources;
+            sources.memory = &InstalledMemory;
+            sources.fontsFolder = &FontsFolderStamps;
+            sources.fontsDir = FontsDir;
+            BuildInstalledCatalogue(dc.Get(), FamilyNames, InstalledCatalogue, [&](int percent) {
+                if (!shown && percent > 5 && GetActiveWindow() == m_wnd) {
+                    ProgressOpen(dialog, nullptr, LoadMessage(1042), true);
+                    shown = true;
+                }
+                // The bar moves every few tens of milliseconds, not for every twentieth family.
+                ProgressQuickStep(dialog, percent, LoadMessage(1042));
+            }, sources);
         }
 
         std::vector<TToShowItem*> rows;
@@ -103,9 +115,29 @@ void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop)
             for (const auto& [key, item] : keyed) rows.push_back(item);
         }
         list.Fill(rows, top);
+        if (list.FontsMeasured() > 0) InstalledMemory.MarkChanged();
     }
+    SaveInstalledMemory();
     UpdateStatus();
     RebuildGroupMenus();
+}
+
+std::string TfrmTYPA::InstalledMemoryPath() const
+{
+    const std::string local = sys::LocalAppDataFolder();
+    return local.empty() ? std::string() : local + "\\Typarium\\Polices installees.dat";
+}
+
+int TfrmTYPA::ScreenDpi() const
+{
+    WindowDc screen(nullptr);
+    return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+}
+
+void TfrmTYPA::SaveInstalledMemory()
+{
+    const std::string path = InstalledMemoryPath();
+    if (InstalledMemory.Changed() && !path.empty()) InstalledMemory.Save(path, ScreenDpi());
 }
 
 void TfrmTYPA::ReadCurrentFolder()
@@ -125,7 +157,7 @@ void TfrmTYPA::RefreshLists(bool afterFontChange)
         const int top = m_installed.List().TopRow();
         InstalledCatalogue.Clear();
         FontsFolderFiles.Clear();
-        ReadFontsFolderFiles(FontsDir, FontsFolderFiles);
+        ReadFontsFolderFiles(FontsDir, FontsFolderFiles, &FontsFolderStamps);
         FillInstalledList(false, top);
     }
     if (afterFontChange) {

@@ -114,6 +114,26 @@ void NameList::Add(const std::string& name)
     }
 }
 
+void NameList::AddAll(std::vector<std::string> names)
+{
+    if (!m_sorted || !m_names.empty()) {
+        for (const std::string& name : names) Add(name);
+        return;
+    }
+    // Sorted once by key: the first of equal names stays, as Add keeps it.
+    std::vector<std::pair<std::string, std::size_t>> keyed;
+    keyed.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) keyed.emplace_back(NameKey(names[i]), i);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    m_keys.reserve(keyed.size());
+    m_names.reserve(keyed.size());
+    for (auto& [key, index] : keyed) {
+        if (!m_keys.empty() && m_keys.back() == key) continue;
+        m_keys.push_back(std::move(key));
+        m_names.push_back(std::move(names[index]));
+    }
+}
+
 int NameList::IndexOf(const std::string& name) const
 {
     const std::string key = NameKey(name);

@@ -76,6 +76,8 @@ public:
     int Count() const { return static_cast<int>(m_names.size()); }
     const std::string& operator[](int index) const { return m_names[index]; }
     void Add(const std::string& name);
+    // Puts `names` in (after what the list holds), as Add would one by one, sorting once.
+    void AddAll(std::vector<std::string> names);
     int IndexOf(const std::string& name) const;
     bool Contains(const std::string& name) const { return IndexOf(name) >= 0; }
     void Clear()

@@ -41,12 +41,18 @@ int CountFolderFiles(const std::string& folder, const std::string& pattern, DWOR
     return count;
 }
 
-void ReadFontsFolderFiles(const std::string& folder, NameList& list)
+void ReadFontsFolderFiles(const std::string& folder, NameList& list, FolderStamps* stamps)
 {
+    // Thousands of files: gathered first, sorted once.
+    std::vector<std::string> names;
+    if (stamps) stamps->clear();
     files::ForEachEntry(files::WithBackslash(folder) + "*.*", [&](const files::Entry& e) {
-        if (e.name != "." && e.name != ".." && e.size > 0) list.Add(DisplayFileName(e.name));
+        if (e.name == "." || e.name == ".." || e.size == 0) return true;
+        names.push_back(DisplayFileName(e.name));
+        if (stamps) (*stamps)[UpperCase(e.name)] = FileStamp{e.size, e.lastWrite};
         return true;
     });
+    list.AddAll(std::move(names));
 }
 
 namespace {

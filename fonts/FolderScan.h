@@ -3,6 +3,7 @@
 // available catalogue, damaged files are reported one by one, and drives that are not ready are
 // asked for (floppy, CD-ROM) or explained (network, other).
 #include "fonts/Catalogue.h"
+#include "fonts/InstalledFonts.h"
 #include <windows.h>
 #include <string>
 
@@ -27,8 +28,9 @@ static_assert(kCountedAttributes == 2211);
 
 bool IsDriveReady(const std::string& path);
 int CountFolderFiles(const std::string& folder, const std::string& pattern, DWORD mask);
-// The non-empty files of `folder` (the Windows fonts folder), named as the lists show them.
-void ReadFontsFolderFiles(const std::string& folder, NameList& list);
+// The non-empty files of `folder` (the Windows fonts folder), named as the lists show them; with
+// `stamps`, also each file's size and last write by its upper-cased name.
+void ReadFontsFolderFiles(const std::string& folder, NameList& list, FolderStamps* stamps = nullptr);
 
 // The scan proper, under the progress display of `ui` with Cancel. True when every file was
 // offered to the reader; false when there was nothing to read, or the user cancelled or stopped.

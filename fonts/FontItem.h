@@ -9,16 +9,37 @@
 
 namespace typa {
 
+// When a file was last written and how long it is: a file that changed is read anew.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t time = 0; // FILETIME of the last write
+    bool operator==(const FileStamp& o) const noexcept { return size == o.size && time == o.time; }
+};
+
 // A font file as the lists know it, shared by the items of its faces: a collection is loaded for
 // drawing, installed and removed once for all of them. A .ttf or .otf file has one face.
+//
+// An installed file is also what the builds of the installed catalogue learnt of its system
+// font value: the faces the value names, their families and creation records as the system
+// reported them, and how high their rows are. A later build takes all of that again for the
+// same value of the same file, without asking the system.
 struct TFontFile {
     struct Face {
-        std::string name;   // full name, as its item is named
-        std::string family;
+        std::string name;    // full name, as its item is named
+        std::string family;  // installed: "*" until the system reported the face
+        LOGFONTA logFont{};  // installed: the system's creation record, once reported
+        bool standardStripped = false; // installed: " Standard" taken out of the value's name
+        int rowFontHeight = 0; // the height of the face's own row font in the lists; 0 until measured
     };
     std::vector<Face> Faces; // every face the file holds, in the file's order
     bool Collection = false;
     int PreviewRefs = 0;     // items holding the file loaded as a temporary font resource
+
+    // Installed files: the value they were read from, and the file as it was then.
+    bool ForUser = false;
+    std::string ValueName;
+    std::string Data;
+    FileStamp Stamp;
 };
 
 struct TToShowItem {

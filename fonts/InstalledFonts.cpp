@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "fonts/FontFiles.h"
 #include "fonts/NameCompare.h"
+#include "platform/Files.h"
 #include "platform/FontPlaces.h"
 #include "platform/GdiFonts.h"
 #include "platform/Handles.h"
@@ -13,6 +14,7 @@
 
 #include <cmath>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace typa {
 namespace {
@@ -101,28 +103,52 @@ std::string InstalledFontName(const std::string& valueName, const std::string& o
     });
 }
 
-std::vector<std::unique_ptr<TToShowItem>> ItemsFromSystemFont(const std::string& valueName, const std::string& data,
-                                                              const NameList& familyNames)
+std::vector<std::unique_ptr<TToShowItem>> ItemsOfFile(const std::shared_ptr<TFontFile>& file)
 {
     std::vector<std::unique_ptr<TToShowItem>> items;
-    if (Extension(data) == ".FON") return items;
-    auto file = std::make_shared<TFontFile>();
-    file->Collection = IsCollectionFileName(data);
-    const auto isFamily = [&](const std::string& family) { return familyNames.Contains(family); };
-    const std::vector<std::string> faces = FaceNamesOfValue(WithoutTypeSuffix(valueName), file->Collection);
-    for (std::size_t i = 0; i < faces.size(); ++i) {
+    items.reserve(file->Faces.size());
+    const std::string fileName = DisplayFileName(file->Data);
+    for (std::size_t i = 0; i < file->Faces.size(); ++i) {
+        const TFontFile::Face& face = file->Faces[i];
         auto item = std::make_unique<TToShowItem>();
-        item->Name = InstalledFaceName(faces[i], isFamily, &item->StandardStripped);
-        item->Family = "*";
-        item->FileName = DisplayFileName(data);
-        item->Path = data;
-        item->ValueName = valueName;
+        item->Name = face.name;
+        item->StandardStripped = face.standardStripped;
+        item->Family = face.family;
+        item->LogFont = face.logFont;
+        item->FileName = fileName;
+        item->Path = file->Data;
+        item->ValueName = file->ValueName;
+        item->ForUser = file->ForUser;
         item->File = file;
         item->FaceIndex = static_cast<int>(i);
-        file->Faces.push_back({item->Name, {}});
         items.push_back(std::move(item));
     }
     return items;
+}
+
+std::shared_ptr<TFontFile> FileFromSystemFont(const std::string& valueName, const std::string& data,
+                                              const NameList& familyNames)
+{
+    if (Extension(data) == ".FON") return nullptr;
+    auto file = std::make_shared<TFontFile>();
+    file->Collection = IsCollectionFileName(data);
+    file->ValueName = valueName;
+    file->Data = data;
+    const auto isFamily = [&](const std::string& family) { return familyNames.Contains(family); };
+    for (const std::string& name : FaceNamesOfValue(WithoutTypeSuffix(valueName), file->Collection)) {
+        TFontFile::Face face;
+        face.name = InstalledFaceName(name, isFamily, &face.standardStripped);
+        face.family = "*";
+        file->Faces.push_back(std::move(face));
+    }
+    return file;
+}
+
+std::vector<std::unique_ptr<TToShowItem>> ItemsFromSystemFont(const std::string& valueName, const std::string& data,
+                                                              const NameList& familyNames)
+{
+    auto file = FileFromSystemFont(valueName, data, familyNames);
+    return file ? ItemsOfFile(file) : std::vector<std::unique_ptr<TToShowItem>>{};
 }
 
 bool IsOutlineFont(const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, DWORD fontType)
@@ -149,6 +175,12 @@ void FamilyPassCallback(int pass, const ENUMLOGFONTA& font, const NEWTEXTMETRICA
         TToShowItem* item = state.installed->Item(i);
         item->Family = state.currentFamily;
         item->LogFont = font.elfLogFont;
+        // What the build learnt goes with the file, for the next build.
+        if (item->File && item->FaceIndex >= 0 && item->FaceIndex < static_cast<int>(item->File->Faces.size())) {
+            TFontFile::Face& face = item->File->Faces[static_cast<std::size_t>(item->FaceIndex)];
+            face.family = item->Family;
+            face.logFont = item->LogFont;
+        }
     }
 }
 
@@ -170,7 +202,7 @@ void AddSystemFonts(const NameList& familyNames, FontCatalogue& installed)
                                            : reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
         for (std::size_t i = 0; i < values.names.size(); ++i) {
             for (auto& item : ItemsFromSystemFont(values.names[i], values.data[i], familyNames)) {
-                item->ForUser = forUser;
+                item->ForUser = item->File->ForUser = forUser;
                 std::string name = item->Name;
                 installed.Add(name, item);
             }
@@ -193,13 +225,124 @@ void ReadFacesOfFamilies(HDC dc, const NameList& familyNames, FontCatalogue& ins
     }
 }
 
-void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
-                             const std::function<void(int)>& progress)
+namespace {
+
+struct SystemValue {
+    bool forUser;
+    std::string name;
+    std::string data;
+};
+
+// Every value of the system's font key, then of the user's own, in the registry's order.
+std::vector<SystemValue> ReadSystemValues()
 {
-    ReadTrueTypeFamilies(dc, familyNames);
-    AddSystemFonts(familyNames, installed);
+    std::vector<SystemValue> all;
+    for (const bool forUser : {false, true}) {
+        reg::NamesAndData values = forUser ? reg::ReadAllValues(HKEY_CURRENT_USER, fontplaces::kUserFontKey)
+                                           : reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
+        all.reserve(all.size() + values.names.size());
+        for (std::size_t i = 0; i < values.names.size(); ++i)
+            all.push_back({forUser, std::move(values.names[i]), std::move(values.data[i])});
+    }
+    return all;
+}
+
+bool HasFolder(const std::string& data) { return data.find_first_of("\\:") != std::string::npos; }
+
+FileStamp StampOf(const std::string& data, const InstalledSources& sources)
+{
+    FileStamp stamp;
+    if (!HasFolder(data) && sources.fontsFolder) {
+        auto it = sources.fontsFolder->find(UpperCase(data));
+        if (it != sources.fontsFolder->end()) stamp = it->second;
+        return stamp;
+    }
+    const std::string path = HasFolder(data) ? data : sources.fontsDir + "\\" + data;
+    files::Stamp(path, stamp.size, stamp.time);
+    return stamp;
+}
+
+// The families a face of that full name may belong to: every family among `families` whose
+// name is the full name, or the part of it before one of its blanks ("Foo Bold Italic" may be
+// of "Foo Bold Italic", "Foo Bold" or "Foo"), longest first.
+std::vector<std::string> CandidateFamilies(const std::string& fullName, const NameList& families)
+{
+    std::vector<std::string> candidates;
+    std::size_t end = fullName.size();
+    while (end > 0) {
+        const int at = families.IndexOf(fullName.substr(0, end));
+        if (at >= 0) candidates.push_back(families[at]);
+        const std::size_t blank = fullName.find_last_of(' ', end - 1);
+        if (blank == std::string::npos) break;
+        end = blank;
+    }
+    return candidates;
+}
+
+} // namespace
+
+void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
+                             const std::function<void(int)>& progress, const InstalledSources& sources)
+{
+    // What earlier builds learnt of a value stands while its name, its data and its file stay as
+    // they were; the system is asked only about the others.
+    const std::vector<SystemValue> values = ReadSystemValues();
+    std::vector<std::shared_ptr<TFontFile>> files(values.size());
+    bool anyNew = false;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const SystemValue& v = values[i];
+        if (Extension(v.data) == ".FON") continue;
+        if (sources.memory) files[i] = sources.memory->Recall(v.forUser, v.name, v.data, StampOf(v.data, sources));
+        anyNew = anyNew || !files[i];
+    }
+    if (anyNew || !sources.memory) ReadTrueTypeFamilies(dc, familyNames);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (files[i]) continue;
+        const SystemValue& v = values[i];
+        files[i] = FileFromSystemFont(v.name, v.data, familyNames);
+        if (!files[i]) continue;
+        files[i]->ForUser = v.forUser;
+        files[i]->Stamp = StampOf(v.data, sources);
+    }
+    std::vector<std::shared_ptr<TFontFile>> kept;
+    kept.reserve(values.size());
+    for (const auto& file : files) {
+        if (!file) continue;
+        kept.push_back(file);
+        for (auto& item : ItemsOfFile(file)) {
+            std::string name = item->Name;
+            installed.Add(name, item);
+        }
+    }
     if (progress) progress(5);
-    ReadFacesOfFamilies(dc, familyNames, installed, progress);
+
+    // The faces no build has found yet. Without a memory, or when they are many, every family
+    // is asked for its faces; otherwise only the families their names may belong to. A face
+    // already known and still not found is asked about again only when something changed.
+    std::vector<const TToShowItem*> unknown;
+    if (anyNew || !sources.memory)
+        for (int i = 0; i < installed.Count(); ++i)
+            if (installed.Item(i)->Family == "*") unknown.push_back(installed.Item(i));
+    if (!unknown.empty()) {
+        std::vector<std::string> asked;
+        std::unordered_set<std::string> seen;
+        for (const TToShowItem* item : unknown)
+            for (std::string& family : CandidateFamilies(item->Name, familyNames))
+                if (seen.insert(family).second) asked.push_back(std::move(family));
+        if (!sources.memory || asked.size() * 2 > static_cast<std::size_t>(familyNames.Count())) {
+            ReadFacesOfFamilies(dc, familyNames, installed, progress);
+        } else {
+            FamilyPassState state{nullptr, &installed, {}};
+            for (const std::string& family : asked) {
+                state.currentFamily = family.substr(0, 64);
+                gdi::EnumFamilies(dc, family.c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD type) {
+                    FamilyPassCallback(1, f, m, type, state);
+                    return true;
+                });
+            }
+        }
+    }
+    if (sources.memory) sources.memory->Keep(kept);
     installed.MarkComplete();
     ReadFontGroups(installed);
 }

@@ -3,10 +3,12 @@
 // family enumeration supplies each TrueType font's family and creation record, and the
 // program's own Fonts key remembers the user group of each font.
 #include "fonts/Catalogue.h"
+#include "fonts/InstalledMemory.h"
 #include <windows.h>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace typa {
@@ -38,6 +40,13 @@ std::string InstalledFontName(const std::string& valueName, const std::string& o
 std::string InstalledFaceName(const std::string& face, const std::function<bool(const std::string&)>& isFamily,
                               bool* standardStripped = nullptr);
 
+// The file of one system font registry value with its faces, none of them found yet; null for a
+// bitmap or vector font (.FON).
+std::shared_ptr<TFontFile> FileFromSystemFont(const std::string& valueName, const std::string& data,
+                                              const NameList& familyNames);
+// An item per face of an installed file, as the file knows each face.
+std::vector<std::unique_ptr<TToShowItem>> ItemsOfFile(const std::shared_ptr<TFontFile>& file);
+
 // Turns one system font registry value into an item per face of its file, sharing the file: one
 // for a .ttf or .otf, one per name joined by " & " for a collection; none for a bitmap or vector
 // font (.FON).
@@ -49,11 +58,27 @@ std::vector<std::unique_ptr<TToShowItem>> ItemsFromSystemFont(const std::string&
 // vector fonts are not; neither are the vertical "@" faces of East Asian fonts.
 bool IsOutlineFont(const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, DWORD fontType);
 
-// Fills FamilyNames (pass 1), InstalledCatalogue from the registry (every user's fonts, then the
-// user's own), then the families and creation records (pass 2), then the groups. `progress`
-// receives 5 after the registry and 5 + 95·i/n at every twentieth family.
+// Sizes and last writes of the files of the Windows fonts folder, by upper-cased name, taken
+// with the folder's listing: they tell a font file that changed without opening it.
+using FolderStamps = std::unordered_map<std::string, FileStamp>;
+
+// What a build may take from elsewhere than the system's enumeration.
+struct InstalledSources {
+    TInstalledMemory* memory = nullptr;         // what earlier builds learnt; null: learn it all
+    const FolderStamps* fontsFolder = nullptr;  // the fonts folder's files, for values that name one
+    std::string fontsDir;                       // where a value's bare file name lies
+};
+
+// Fills InstalledCatalogue from the registry (every user's fonts, then the user's own), with the
+// families and creation records the system reports, then the groups. Without a memory:
+// FamilyNames (pass 1), the values, then every family's faces (pass 2); `progress` receives 5
+// after the registry and 5 + 95·i/n at every twentieth family. With one, a value whose name,
+// data and file are as an earlier build saw them takes what that build learnt, and the system is
+// asked only about the rest: pass 1 when there is a new value, and then only the families their
+// faces' names may belong to (every family when they are many). The memory keeps what this build
+// saw.
 void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
-                             const std::function<void(int percent)>& progress);
+                             const std::function<void(int percent)>& progress, const InstalledSources& sources = {});
 // Its steps, in its order: the TrueType families; an item for every system font value; the
 // family and creation record of each item, from the faces of every family.
 void ReadTrueTypeFamilies(HDC dc, NameList& familyNames);

@@ -12,6 +12,7 @@ struct Entry {
     DWORD attributes = 0;
     std::uint64_t size = 0;
     std::string shortName; // the 8.3 name the system keeps beside a long one; "" when none
+    std::uint64_t lastWrite = 0; // FILETIME
 };
 
 // Every entry matching `pattern` (a folder and a wildcard), in the order the system returns them;
@@ -45,6 +46,14 @@ DWORD CopyOver(const std::string& from, const std::string& to);
 // old file or the new one, never a part of either.
 DWORD MoveOver(const std::string& from, const std::string& to);
 DWORD Remove(const std::string& path);
+// The whole file into `bytes`; ERROR_FILE_TOO_LARGE when it is longer than `limit`.
+DWORD ReadWhole(const std::string& path, std::string& bytes, std::uint64_t limit);
+// `bytes` as the whole of a new or emptied file, written through to the disk.
+DWORD WriteWhole(const std::string& path, const std::string& bytes);
+// Creates `folder` and the folders above it that are missing; 0 when it is there afterwards.
+DWORD MakeFolders(const std::string& folder);
+// The size and last write of a file; false when it cannot be reached.
+bool Stamp(const std::string& path, std::uint64_t& size, std::uint64_t& time);
 
 // A new, empty file with a name of its own in `folder`, deleted again when the owner goes away
 // unless Keep() was called. Used to build a file beside its final place before it takes it.

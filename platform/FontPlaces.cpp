@@ -1,9 +1,9 @@
 #include "platform/FontPlaces.h"
 
+#include "platform/Files.h"
 #include "platform/Handles.h"
 #include "platform/System.h"
 
-#include <shlobj.h>
 
 namespace typa::fontplaces {
 const char* SystemFontKeyFor(DWORD platformId)
@@ -16,26 +16,11 @@ std::string SystemFontsFolder(const std::string& windowsDir) { return windowsDir
 
 std::string UserFontsFolder()
 {
-    char local[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) || !local[0])
-        return {};
-    std::string folder = local;
-    if (folder.back() != '\\') folder += '\\';
-    return folder + "Microsoft\\Windows\\Fonts";
+    const std::string local = sys::LocalAppDataFolder();
+    return local.empty() ? std::string() : local + "\\Microsoft\\Windows\\Fonts";
 }
 
-bool MakeUserFontsFolder(const std::string& folder)
-{
-    if (folder.empty()) return false;
-    // Each folder of the path from the top; those that exist stay as they are.
-    for (std::size_t at = folder.find('\\', 3); ; at = folder.find('\\', at + 1)) {
-        const std::string part = folder.substr(0, at);
-        if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-        if (at == std::string::npos) break;
-    }
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool MakeUserFontsFolder(const std::string& folder) { return files::MakeFolders(folder) == 0; }
 
 bool UserFontsSupported()
 {

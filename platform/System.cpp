@@ -1,5 +1,7 @@
 #include "platform/System.h"
 
+#include <shlobj.h>
+
 namespace typa::sys {
 
 OsVersion GetOsVersion()
@@ -46,6 +48,16 @@ std::string WindowsDirectory()
     UINT n = GetWindowsDirectoryA(buf, 254);
     if (n == 0 || n >= 254) return {};
     return std::string(buf, n);
+}
+
+std::string LocalAppDataFolder()
+{
+    char local[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) || !local[0])
+        return {};
+    std::string folder = local;
+    if (folder.back() == '\\') folder.pop_back();
+    return folder;
 }
 
 std::string ModuleFileName()

@@ -26,6 +26,9 @@ bool RunsUnderWine();
 
 // The Windows directory, as GetWindowsDirectoryA gives it into a 254-character buffer; "" on failure.
 std::string WindowsDirectory();
+// The user's local application data folder (%LOCALAPPDATA%), without a final "\"; "" when the
+// system does not tell.
+std::string LocalAppDataFolder();
 // Full path of the running program file.
 std::string ModuleFileName();
 // The last path component of a path ("C:\A\TYPA.EXE" gives "TYPA.EXE").

@@ -118,9 +118,23 @@ int MeasureFontRow(HDC dc, const TToShowItem& item, const std::string& rowText, 
 int MeasureFontRow(HDC dc, const TToShowItem&, const std::string& rowText, std::uint8_t fontOptions,
                    const std::string& sampleText, int systemLine)
 {
+    return MeasureFontRow(dc, rowText, fontOptions, sampleText, systemLine, nullptr);
+}
+
+int MeasureFontRow(HDC dc, const std::string& rowText, std::uint8_t fontOptions, const std::string& sampleText,
+                   int systemLine, int* fontHeight)
+{
     // The font itself is created only when a line is drawn in it.
     const bool ownLines = (fontOptions & (kRowNameInFont | kRowAlphabet | kRowSample)) != 0;
-    const int h1 = ownLines ? RowFont(dc, RowFontLogFont(dc, rowText)).tm.tmHeight : 0;
+    int h1 = 0;
+    if (ownLines) {
+        if (fontHeight && *fontHeight > 0) {
+            h1 = *fontHeight;
+        } else {
+            h1 = RowFont(dc, RowFontLogFont(dc, rowText)).tm.tmHeight;
+            if (fontHeight) *fontHeight = h1;
+        }
+    }
     const int h2 = systemLine;
     int height = 6;
     if (fontOptions & kRowNameInFont) height += h1 + 1;

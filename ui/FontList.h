@@ -40,6 +40,11 @@ int MeasureFontRow(HDC dc, const TToShowItem& item, const std::string& rowText, 
                    const std::string& sampleText);
 int MeasureFontRow(HDC dc, const TToShowItem& item, const std::string& rowText, std::uint8_t fontOptions,
                    const std::string& sampleText, int systemLine);
+// The same with the height of the row's own font given when it is known (`*fontHeight` above 0),
+// or measured and written there (when `fontHeight` is given): a list that fills thousands of rows
+// again need not create every font again.
+int MeasureFontRow(HDC dc, const std::string& rowText, std::uint8_t fontOptions, const std::string& sampleText,
+                   int systemLine, int* fontHeight);
 // The height of the lines of a row drawn in the system font (name and file name).
 int SystemLineHeight(HDC dc);
 

@@ -87,6 +87,7 @@ void TFontListBox::Fill(const std::vector<TToShowItem*>& rows, int topRow)
     m_measureDc = dc.Get();
     m_systemLine = SystemLineHeight(dc.Get());
     m_rowsBeingAdded = &rows;
+    m_fontsMeasured = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         auto row = static_cast<int>(
             SendMessageA(m_list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(rows[i]->Name.c_str())));
@@ -106,8 +107,16 @@ void TFontListBox::Measure(MEASUREITEMSTRUCT& mis)
     TToShowItem& item = *(*m_rowsBeingAdded)[mis.itemID];
     // A folder font is measured in itself: its file is loaded just for the measure.
     if (m_available && NeedsPreview(item)) LoadPreview(item);
+    // An installed face the system reported keeps the height of its font with its file: filled
+    // again, the list does not create it again.
+    int* known = nullptr;
+    if (!m_available && item.Family != "*" && item.File && item.FaceIndex >= 0 &&
+        item.FaceIndex < static_cast<int>(item.File->Faces.size()))
+        known = &item.File->Faces[static_cast<std::size_t>(item.FaceIndex)].rowFontHeight;
+    const bool measured = known && *known <= 0;
     mis.itemHeight = static_cast<UINT>(
-        std::clamp(MeasureFontRow(m_measureDc, item, item.Name, m_fontOptions, m_sampleText, m_systemLine), 1, 255));
+        std::clamp(MeasureFontRow(m_measureDc, item.Name, m_fontOptions, m_sampleText, m_systemLine, known), 1, 255));
+    if (measured && *known > 0) ++m_fontsMeasured;
     if (!m_available || !item.PreviewLoaded) return;
     if (item.File && item.File->Faces.size() > 1)
         m_heldForFill.push_back(&item); // its file's other faces come later in the fill

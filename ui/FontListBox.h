@@ -59,6 +59,9 @@ public:
     // Gives back every preview resource that the rows hold.
     void UnloadPreviews();
 
+    // The installed faces whose font height the last Fill measured and kept with their file.
+    int FontsMeasured() const noexcept { return m_fontsMeasured; }
+
     // WM_MEASUREITEM and WM_DRAWITEM of this list, forwarded by its parent.
     void Measure(MEASUREITEMSTRUCT& mis);
     void Draw(const DRAWITEMSTRUCT& dis);
@@ -87,6 +90,7 @@ private:
     HDC m_measureDc = nullptr;                                  // ... in the list's DC of the fill
     int m_systemLine = 0;                                       // ... and its system-font lines
     std::vector<TToShowItem*> m_heldForFill;                    // ... and its collections, loaded once
+    int m_fontsMeasured = 0;                                    // ... and the heights it learnt
     int m_lastPreviewRow = -1;                                  // the drawn row that keeps its file
     std::string m_typed;                                        // find by typing: what was typed
     DWORD m_typedAt = 0;                                        // ... and when it was last added to

@@ -1,8 +1,12 @@
 // The installed list with 2,000 fonts and every display line, driven from outside as a user would:
-// how long filling the list takes (every row measured and added), how long one screenful takes to
-// draw and one page to scroll, and the GDI objects the program holds before and after 50
-// refreshes. Figures only: nothing here passes or fails on time.
-//   ListBench.exe                 (TYPA_BENCH_FONTS=n for another number of fonts)
+// start-up beside the floor of a minimal window program, how long filling the list takes (every
+// row measured and added), how long one screenful takes to draw and one page to scroll, 50
+// refreshes with the GDI objects and private bytes the program holds before and after them, and
+// how soon the lists show a font installed, then removed, by another program. Figures only:
+// nothing here passes or fails on time.
+//   ListBench.exe   TYPA_BENCH_FONTS=n    fonts installed (2,000 by default)
+//                   TYPA_BENCH_STYLES=4   in families of four styles (default: one each)
+//                   TYPA_BENCH_FOLDER=dir the font folder on the left (default: an empty one)
 // It installs its fonts into the prefix it runs in ("Typa Banc 0001"...: a small font that comes
 // with Wine under names of its own); use a throw-away prefix.
 #include "support/TypaSession.h"
@@ -10,6 +14,7 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,16 +30,35 @@ namespace {
 
 constexpr const char* kSystemFonts = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 
+void DeleteKeyValue(HKEY root, const char* key, const char* name)
+{
+    HKEY k;
+    if (RegOpenKeyExA(root, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
+    RegDeleteValueA(k, name);
+    RegCloseKey(k);
+}
+
 double Ms(Clock::time_point from) { return std::chrono::duration<double, std::milli>(Clock::now() - from).count(); }
 
 // Copies of one font, each under a family of its own, in the Windows fonts folder and named in
 // the system's font list, as an installation leaves them.
-void InstallBenchFonts(int count)
+void InstallBenchFonts(int count, bool families)
 {
     char windows[MAX_PATH];
     REQUIRE(GetWindowsDirectoryA(windows, MAX_PATH) > 0);
-    for (const FontCopy& copy : WriteFontCopies(std::string(windows) + "\\Fonts", count, "TB", "Typa Banc", 4))
+    const std::string fonts = std::string(windows) + "\\Fonts";
+    for (const FontCopy& copy : families ? WriteFontFamilies(fonts, count, "TF", "Typa Famille", 4)
+                                         : WriteFontCopies(fonts, count, "TB", "Typa Banc", 4))
         SetString(HKEY_LOCAL_MACHINE, kSystemFonts, (copy.family + " (TrueType)").c_str(), copy.file);
+}
+
+// The program's private bytes (committed memory of its own), in KB; -1 when unknown.
+long long PrivateKb(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) return -1;
+    return static_cast<long long>(counters.PrivateUsage / 1024);
 }
 
 struct Figures {
@@ -57,9 +81,14 @@ TEST_CASE("Installed list benchmark")
 {
     const char* env = std::getenv("TYPA_BENCH_FONTS");
     const int wanted = env ? std::max(1, std::atoi(env)) : 2000;
+    const char* styles = std::getenv("TYPA_BENCH_STYLES");
+    const bool families = styles && std::atoi(styles) == 4;
+    const char* folderEnv = std::getenv("TYPA_BENCH_FOLDER");
+    const std::string folder = folderEnv && *folderEnv ? folderEnv : EmptyFontFolder();
     auto t = Clock::now();
-    InstallBenchFonts(wanted);
-    std::printf("bench fonts installed into the prefix: %d (%.0f ms)\n", wanted, Ms(t));
+    InstallBenchFonts(wanted, families);
+    std::printf("bench fonts installed into the prefix: %d%s (%.0f ms)\n", wanted,
+                families ? " in families of four" : ", a family each", Ms(t));
 
     // The floor: a minimal program of one window, started in the same prefix (so with the same
     // fonts for Wine to load), until its window shows and answers.
@@ -87,7 +116,7 @@ TEST_CASE("Installed list benchmark")
     int rows = 0;
     for (int i = 0; i < kStarts; ++i) {
         if (i > 0) REQUIRE(QuitByButton(typa, main) == std::optional<DWORD>(0));
-        ResetSettings(EmptyFontFolder());
+        ResetSettings(folder);
         DeleteKeyTree(HKEY_CURRENT_USER, (std::string(kTypaKey) + "\\Groups").c_str());
         t = Clock::now();
         typa = Process();
@@ -101,8 +130,10 @@ TEST_CASE("Installed list benchmark")
         REQUIRE(WaitUntilQuiet(typa, main, 1800000));
     }
     std::printf("start-up until the installed list holds its %d rows: median %.0f ms (min %.0f, max %.0f over %d); "
-                "floor, a window of a minimal program: median %.0f ms (min %.0f)\n",
-                rows, startup.Median(), startup.Min(), startup.Max(), kStarts, floor.Median(), floor.Min());
+                "floor, a window of a minimal program: median %.0f ms (min %.0f); above the floor: %.0f ms\n",
+                rows, startup.Median(), startup.Min(), startup.Max(), kStarts, floor.Median(), floor.Min(),
+                startup.Median() - floor.Median());
+    std::printf("first start-up (the program's first in this prefix): %.0f ms\n", startup.ms.front());
     HWND tree = ChildById(main, twInstalledGroup);
     const int gdiAtStart = CountGdiObjects(main, 120000);
 
@@ -154,6 +185,7 @@ TEST_CASE("Installed list benchmark")
 
     // Refreshes: the catalogue read again and the list filled again, 50 times.
     const int gdiBefore = CountGdiObjects(main, 120000);
+    const long long privateBefore = PrivateKb(typa.Handle());
     Figures refresh;
     int gdiAfterFirst = -1;
     for (int i = 0; i < 50; ++i) {
@@ -164,10 +196,41 @@ TEST_CASE("Installed list benchmark")
     }
     REQUIRE(Settle(main, 120000));
     const int gdiAfter = CountGdiObjects(main, 120000);
+    const long long privateAfter = PrivateKb(typa.Handle());
     std::printf("refresh (catalogue read again, list filled again): median %.0f ms, max %.0f ms over %zu\n",
                 refresh.Median(), refresh.Max(), refresh.ms.size());
     std::printf("GDI objects held: %d at start, %d before the refreshes, %d after the first, %d after 50\n",
                 gdiAtStart, gdiBefore, gdiAfterFirst, gdiAfter);
+    const int folderRows = ListCount(ChildById(main, lbAvailableFonts));
+    std::printf("private bytes: %lld KB with %d fonts installed and %d in the folder (%.1f KB per font); "
+                "%lld KB after 50 refreshes\n",
+                privateBefore, rows, folderRows, static_cast<double>(privateBefore) / std::max(1, rows + folderRows),
+                privateAfter);
+
+    // Another program installs one font, and then removes it: how soon the lists are current.
+    {
+        char windows[MAX_PATH];
+        REQUIRE(GetWindowsDirectoryA(windows, MAX_PATH) > 0);
+        const std::string fonts = std::string(windows) + "\\Fonts";
+        const FontCopy extra = WriteFontCopies(fonts, 1, "TYPAPLUS", "Typa Nouvelle", 1).front();
+        const std::string path = fonts + "\\" + extra.file;
+        REQUIRE(AddFontResourceA(path.c_str()) > 0);
+        SetString(HKEY_LOCAL_MACHINE, kSystemFonts, (extra.family + " (TrueType)").c_str(), extra.file);
+        t = Clock::now();
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 600000, &result);
+        REQUIRE(WaitUntil([&] { return ListCount(list) == rows + 1; }, 600000, 2));
+        const double installMs = Ms(t);
+        DeleteKeyValue(HKEY_LOCAL_MACHINE, kSystemFonts, (extra.family + " (TrueType)").c_str());
+        RemoveFontResourceA(path.c_str());
+        t = Clock::now();
+        SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 600000, &result);
+        REQUIRE(WaitUntil([&] { return ListCount(list) == rows; }, 600000, 2));
+        const double removeMs = Ms(t);
+        DeleteFileA(path.c_str());
+        std::printf("lists current after another program installed one font: %.0f ms; after it removed it: %.0f ms\n",
+                    installMs, removeMs);
+    }
     std::fflush(stdout);
 
     CHECK(QuitByButton(typa, main) == std::optional<DWORD>(0));

@@ -353,6 +353,27 @@ Bytes WithTable(const Bytes& font, const std::string& tag, const Bytes& data)
     return writer.Build();
 }
 
+Bytes WithStyle(const Bytes& font, std::uint16_t weightClass, std::uint16_t fsSelection)
+{
+    Bytes out = font;
+    auto get16 = [&](std::size_t at) { return static_cast<std::uint16_t>(out[at] << 8 | out[at + 1]); };
+    auto get32 = [&](std::size_t at) { return static_cast<std::uint32_t>(get16(at)) << 16 | get16(at + 2); };
+    if (out.size() < 12) return out;
+    const std::size_t count = get16(4);
+    for (std::size_t i = 0; i < count && 12 + 16 * i + 16 <= out.size(); ++i) {
+        const std::size_t entry = 12 + 16 * i;
+        if (std::string(out.begin() + static_cast<std::ptrdiff_t>(entry), out.begin() + static_cast<std::ptrdiff_t>(entry + 4)) != "OS/2")
+            continue;
+        const std::size_t at = get32(entry + 8);
+        if (at + 64 > out.size()) return out;
+        out[at + 4] = static_cast<std::uint8_t>(weightClass >> 8);
+        out[at + 5] = static_cast<std::uint8_t>(weightClass);
+        out[at + 62] = static_cast<std::uint8_t>(fsSelection >> 8);
+        out[at + 63] = static_cast<std::uint8_t>(fsSelection);
+    }
+    return out;
+}
+
 Bytes Renamed(const Bytes& font, std::u16string_view family, std::u16string_view subfamily,
               std::u16string_view fullName, const std::vector<NameRecord>& more)
 {

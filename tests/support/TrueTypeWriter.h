@@ -145,6 +145,10 @@ Bytes DetailedFont();
 Bytes Renamed(const Bytes& font, std::u16string_view family, std::u16string_view subfamily,
               std::u16string_view fullName, const std::vector<NameRecord>& more = {});
 
+// A real font whose `OS/2` table says another style: usWeightClass and fsSelection written over
+// its own (the rest of the table as it was); `font` unchanged when it has no such table.
+Bytes WithStyle(const Bytes& font, std::uint16_t weightClass, std::uint16_t fsSelection);
+
 // A real font with one of its tables replaced by `data` (added when it has none); empty when
 // `font` has no table directory that fits inside it.
 Bytes WithTable(const Bytes& font, const std::string& tag, const Bytes& data);

@@ -64,6 +64,37 @@ std::vector<FontCopy> WriteFontCopies(const std::string& folder, int count, cons
     return copies;
 }
 
+std::vector<FontCopy> WriteFontFamilies(const std::string& folder, int count, const std::string& filePrefix,
+                                        const std::string& familyPrefix, int digits)
+{
+    static const char* const kStyles[4] = {"Regular", "Bold", "Italic", "Bold Italic"};
+    static const std::uint16_t kWeights[4] = {400, 700, 400, 700};
+    static const std::uint16_t kSelections[4] = {0x0040, 0x0020, 0x0001, 0x0021};
+    auto padded = [&](int n) {
+        std::string s = std::to_string(n);
+        s.insert(0, static_cast<std::size_t>(std::max(0, digits - static_cast<int>(s.size()))), '0');
+        return s;
+    };
+    std::vector<FontCopy> copies;
+    for (int i = 1; i <= count; ++i) {
+        const int style = (i - 1) % 4;
+        const std::string family = familyPrefix + " " + padded((i + 3) / 4);
+        const std::string full = family + " " + kStyles[style];
+        FontCopy copy{filePrefix + padded(i) + ".TTF", full};
+        const std::string path = folder + "\\" + copy.file;
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const typa::test::Bytes font = typa::test::WithStyle(
+                typa::test::Renamed(WineFont(), Wide(family), Wide(kStyles[style]), Wide(full)), kWeights[style],
+                kSelections[style]);
+            std::ofstream out(path, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
+            if (font.empty() || !out) throw DriverError("cannot write " + path);
+        }
+        copies.push_back(std::move(copy));
+    }
+    return copies;
+}
+
 void ResetSettings(const std::string& fontPath)
 {
     DeleteKeyTree(HKEY_CURRENT_USER, kTypaKey);

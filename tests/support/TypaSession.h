@@ -30,6 +30,13 @@ struct FontCopy {
 std::vector<FontCopy> WriteFontCopies(const std::string& folder, int count, const std::string& filePrefix,
                                       const std::string& familyPrefix, int digits);
 
+// Families of four styles (Regular, Bold, Italic, Bold Italic, each with its weight and slant),
+// made of the same small font of Wine's: `count` fonts in all, the i-th (from 1) in
+// folder\<filePrefix><i>.TTF, of the family "<familyPrefix> <(i + 3) / 4>" with its full name
+// "<family> <style>". Files already there are kept. `family` of each copy is its full name.
+std::vector<FontCopy> WriteFontFamilies(const std::string& folder, int count, const std::string& filePrefix,
+                                        const std::string& familyPrefix, int digits);
+
 // Forgets the user's settings and sets (or, when empty, removes) FontPath.
 void ResetSettings(const std::string& fontPath);
 
