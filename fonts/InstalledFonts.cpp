@@ -288,6 +288,8 @@ void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& insta
     // they were; the system is asked only about the others.
     const std::vector<SystemValue> values = ReadSystemValues();
     std::vector<std::shared_ptr<TFontFile>> files(values.size());
+    const std::size_t remembered = sources.memory ? sources.memory->Count() : 0;
+    std::unordered_set<const TFontFile*> newFiles;
     bool anyNew = false;
     for (std::size_t i = 0; i < values.size(); ++i) {
         const SystemValue& v = values[i];
@@ -301,6 +303,7 @@ void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& insta
         const SystemValue& v = values[i];
         files[i] = FileFromSystemFont(v.name, v.data, familyNames);
         if (!files[i]) continue;
+        newFiles.insert(files[i].get());
         files[i]->ForUser = v.forUser;
         files[i]->Stamp = StampOf(v.data, sources);
     }
@@ -316,31 +319,60 @@ void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& insta
     }
     if (progress) progress(5);
 
-    // The faces no build has found yet. Without a memory, or when they are many, every family
-    // is asked for its faces; otherwise only the families their names may belong to. A face
-    // already known and still not found is asked about again only when something changed.
+    // The faces no build has found yet. Without anything remembered, every family is asked for
+    // its faces. Otherwise only the families the new faces belong to, as the system names them
+    // for their full names, and those whose names begin theirs; every family after all when
+    // they are many, or when a new face is still not found (so that a build that remembers finds
+    // what one that does not would). A face already known and never found is asked about again
+    // only when something is new.
+    const bool learnAll = !sources.memory || remembered == 0;
     std::vector<const TToShowItem*> unknown;
-    if (anyNew || !sources.memory)
-        for (int i = 0; i < installed.Count(); ++i)
-            if (installed.Item(i)->Family == "*") unknown.push_back(installed.Item(i));
+    std::size_t newUnknown = 0;
+    if (anyNew || learnAll) {
+        for (int i = 0; i < installed.Count(); ++i) {
+            const TToShowItem* item = installed.Item(i);
+            if (item->Family != "*") continue;
+            unknown.push_back(item);
+            if (newFiles.count(item->File.get())) ++newUnknown;
+        }
+    }
     if (!unknown.empty()) {
-        std::vector<std::string> asked;
-        std::unordered_set<std::string> seen;
-        for (const TToShowItem* item : unknown)
-            for (std::string& family : CandidateFamilies(item->Name, familyNames))
-                if (seen.insert(family).second) asked.push_back(std::move(family));
-        if (!sources.memory || asked.size() * 2 > static_cast<std::size_t>(familyNames.Count())) {
-            ReadFacesOfFamilies(dc, familyNames, installed, progress);
-        } else {
-            FamilyPassState state{nullptr, &installed, {}};
-            for (const std::string& family : asked) {
-                state.currentFamily = family.substr(0, 64);
-                gdi::EnumFamilies(dc, family.c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD type) {
-                    FamilyPassCallback(1, f, m, type, state);
-                    return true;
-                });
+        bool allFamilies = learnAll;
+        if (!allFamilies) {
+            std::vector<std::string> asked;
+            std::unordered_set<std::string> seen;
+            auto ask = [&](const std::string& family) {
+                if (!family.empty() && seen.insert(family).second) asked.push_back(family);
+            };
+            for (const TToShowItem* item : unknown) {
+                std::string family, full;
+                if (newFiles.count(item->File.get()) && gdi::FaceNames(dc, item->Name, family, full)) ask(family);
+                for (const std::string& candidate : CandidateFamilies(item->Name, familyNames)) ask(candidate);
+            }
+            allFamilies = asked.size() * 2 > static_cast<std::size_t>(familyNames.Count());
+            if (!allFamilies) {
+                if (sources.stats) sources.stats->familiesAsked = static_cast<int>(asked.size());
+                FamilyPassState state{nullptr, &installed, {}};
+                for (const std::string& family : asked) {
+                    state.currentFamily = family.substr(0, 64);
+                    gdi::EnumFamilies(dc, family.c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD type) {
+                        FamilyPassCallback(1, f, m, type, state);
+                        return true;
+                    });
+                }
+                for (const TToShowItem* item : unknown)
+                    if (item->Family == "*" && newFiles.count(item->File.get())) allFamilies = true;
             }
         }
+        if (allFamilies) ReadFacesOfFamilies(dc, familyNames, installed, progress);
+        if (allFamilies && sources.stats) {
+            sources.stats->everyFamily = true;
+            sources.stats->familiesAsked = familyNames.Count();
+        }
+    }
+    if (sources.stats) {
+        sources.stats->learnt = static_cast<int>(newFiles.size());
+        sources.stats->remembered = static_cast<int>(kept.size() - newFiles.size());
     }
     if (sources.memory) sources.memory->Keep(kept);
     installed.MarkComplete();

@@ -62,21 +62,31 @@ bool IsOutlineFont(const ENUMLOGFONTA& font, const NEWTEXTMETRICA& metrics, DWOR
 // with the folder's listing: they tell a font file that changed without opening it.
 using FolderStamps = std::unordered_map<std::string, FileStamp>;
 
+// What a build did: the values it took from the memory and those it learnt, and how many families
+// it asked the system about (every one when `everyFamily`).
+struct InstalledBuildStats {
+    int remembered = 0;
+    int learnt = 0;
+    int familiesAsked = 0;
+    bool everyFamily = false;
+};
+
 // What a build may take from elsewhere than the system's enumeration.
 struct InstalledSources {
     TInstalledMemory* memory = nullptr;         // what earlier builds learnt; null: learn it all
     const FolderStamps* fontsFolder = nullptr;  // the fonts folder's files, for values that name one
     std::string fontsDir;                       // where a value's bare file name lies
+    InstalledBuildStats* stats = nullptr;       // filled when given
 };
 
 // Fills InstalledCatalogue from the registry (every user's fonts, then the user's own), with the
 // families and creation records the system reports, then the groups. Without a memory:
 // FamilyNames (pass 1), the values, then every family's faces (pass 2); `progress` receives 5
-// after the registry and 5 + 95·i/n at every twentieth family. With one, a value whose name,
-// data and file are as an earlier build saw them takes what that build learnt, and the system is
-// asked only about the rest: pass 1 when there is a new value, and then only the families their
-// faces' names may belong to (every family when they are many). The memory keeps what this build
-// saw.
+// after the registry and 5 + 95·i/n at every twentieth family. With one that remembers something,
+// a value whose name, data and file are as an earlier build saw them takes what that build
+// learnt, and the system is asked only about the rest: pass 1 when there is a new value, and then
+// only the families its faces belong to (pass 2 after all when they are many, or when a new face
+// is still not found). The memory keeps what this build saw.
 void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& installed,
                              const std::function<void(int percent)>& progress, const InstalledSources& sources = {});
 // Its steps, in its order: the TrueType families; an item for every system font value; the

@@ -14,7 +14,6 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -52,13 +51,18 @@ void InstallBenchFonts(int count, bool families)
         SetString(HKEY_LOCAL_MACHINE, kSystemFonts, (copy.family + " (TrueType)").c_str(), copy.file);
 }
 
-// The program's private bytes (committed memory of its own), in KB; -1 when unknown.
+// The program's private bytes (memory committed for it alone), in KB: the private regions of its
+// address space added up (Wine's process counters leave them out); -1 when unknown.
 long long PrivateKb(HANDLE process)
 {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) return -1;
-    return static_cast<long long>(counters.PrivateUsage / 1024);
+    long long bytes = 0;
+    MEMORY_BASIC_INFORMATION info{};
+    for (auto at = static_cast<const char*>(nullptr);
+         VirtualQueryEx(process, at, &info, sizeof info) == sizeof info; at = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) bytes += static_cast<long long>(info.RegionSize);
+        if (info.RegionSize == 0) break;
+    }
+    return bytes > 0 ? bytes / 1024 : -1;
 }
 
 struct Figures {
