@@ -110,7 +110,8 @@ private:
     // The lists and trees (fTYPAFonts.cpp).
     bool FillAvailableList(bool rescan);
     // From the top, or keeping the list where it is (at `keepTop` when the list was emptied first).
-    void FillInstalledList(bool fromTop, int keepTop = -1);
+    // `update`: the list still shows the last build's rows, and only what changed is redone.
+    void FillInstalledList(bool fromTop, int keepTop = -1, bool update = false);
     void ReadCurrentFolder();
     void RefreshLists(bool afterFontChange);
     // Where InstalledMemory lies, and the resolution its row heights are for.

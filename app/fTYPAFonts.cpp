@@ -41,7 +41,7 @@ bool TfrmTYPA::FillAvailableList(bool rescan)
     }
     CursorScope wait(IDC_WAIT);
     const int top = rescan ? 0 : list.TopRow();
-    list.Clear();
+    if (rescan) list.Clear();
 
     if (rescan) {
         TRunDialogs dialogs(m_wnd);
@@ -56,13 +56,17 @@ bool TfrmTYPA::FillAvailableList(bool rescan)
         MarkInstalled(*item, FontsFolderFiles, InstalledCatalogue);
         rows.push_back(item);
     }
-    list.Fill(rows, top);
+    // Shown again for what is installed now: the rows stay, only their colour may change.
+    if (rescan)
+        list.Fill(rows, top);
+    else
+        list.Update(rows, top);
     UpdateStatus();
     RebuildGroupMenus();
     return false;
 }
 
-void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop)
+void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop, bool update)
 {
     CursorScope wait(IDC_WAIT);
     TFontListBox& list = m_installed.List();
@@ -70,7 +74,7 @@ void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop)
     {
         ScopedNoRedraw noRedraw(list.Handle());
         m_available.List().UnloadPreviews();
-        list.Clear();
+        if (!update) list.Clear();
 
         if (InstalledCatalogue.Count() == 0) {
             TDlgProgress dialog(m_wnd);
@@ -114,7 +118,10 @@ void TfrmTYPA::FillInstalledList(bool fromTop, int keepTop)
             rows.reserve(keyed.size());
             for (const auto& [key, item] : keyed) rows.push_back(item);
         }
-        list.Fill(rows, top);
+        if (update)
+            list.Update(rows, top);
+        else
+            list.Fill(rows, top);
         if (list.FontsMeasured() > 0) InstalledMemory.MarkChanged();
     }
     SaveInstalledMemory();
@@ -153,12 +160,13 @@ void TfrmTYPA::ReadCurrentFolder()
 void TfrmTYPA::RefreshLists(bool afterFontChange)
 {
     if (afterFontChange || InstalledSideActive) {
-        // Emptying the catalogue empties the list: where it stood is taken first.
+        // The list points at the last build's items until it is brought up to the new build's:
+        // only the rows of what changed go out or come in.
         const int top = m_installed.List().TopRow();
-        InstalledCatalogue.Clear();
+        const auto previous = InstalledCatalogue.TakeItems();
         FontsFolderFiles.Clear();
         ReadFontsFolderFiles(FontsDir, FontsFolderFiles, &FontsFolderStamps);
-        FillInstalledList(false, top);
+        FillInstalledList(false, top, true);
     }
     if (afterFontChange) {
         FillAvailableList(false);

@@ -87,6 +87,19 @@ void FontCatalogue::Clear()
     m_complete = false;
 }
 
+std::vector<std::unique_ptr<TToShowItem>> FontCatalogue::TakeItems()
+{
+    std::vector<std::unique_ptr<TToShowItem>> items;
+    items.reserve(m_entries.size());
+    for (auto& entry : m_entries) items.push_back(std::move(entry->item));
+    m_view.clear();
+    m_entries.clear();
+    m_firstIndex.clear();
+    m_indexDirty = true;
+    m_complete = false;
+    return items;
+}
+
 void FontCatalogue::Sort(const std::function<bool(const TToShowItem&, const TToShowItem&)>& less)
 {
     if (m_order == Order::SortedUnique) return;

@@ -321,19 +321,18 @@ void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& insta
 
     // The faces no build has found yet. Without anything remembered, every family is asked for
     // its faces. Otherwise only the families the new faces belong to, as the system names them
-    // for their full names, and those whose names begin theirs; every family after all when
-    // they are many, or when a new face is still not found (so that a build that remembers finds
-    // what one that does not would). A face already known and never found is asked about again
-    // only when something is new.
+    // for their full names (the name a face is matched by), and those whose names begin theirs;
+    // every family after all when they are many. A face the system does not have (a value whose
+    // file another program has not loaded, or a name no face bears) is not sought in every
+    // family: its own full name would have found it there. A face already known and never found
+    // is asked about again only when something is new.
     const bool learnAll = !sources.memory || remembered == 0;
     std::vector<const TToShowItem*> unknown;
-    std::size_t newUnknown = 0;
     if (anyNew || learnAll) {
         for (int i = 0; i < installed.Count(); ++i) {
             const TToShowItem* item = installed.Item(i);
             if (item->Family != "*") continue;
             unknown.push_back(item);
-            if (newFiles.count(item->File.get())) ++newUnknown;
         }
     }
     if (!unknown.empty()) {
@@ -360,8 +359,6 @@ void BuildInstalledCatalogue(HDC dc, NameList& familyNames, FontCatalogue& insta
                         return true;
                     });
                 }
-                for (const TToShowItem* item : unknown)
-                    if (item->Family == "*" && newFiles.count(item->File.get())) allFamilies = true;
             }
         }
         if (allFamilies) ReadFacesOfFamilies(dc, familyNames, installed, progress);

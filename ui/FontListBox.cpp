@@ -4,6 +4,7 @@
 #include "ui/FontList.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace typa {
 
@@ -34,7 +35,14 @@ std::string TFontListBox::Text(int row) const
     return text;
 }
 
-void TFontListBox::Remove(int row) { SendMessageA(m_list, LB_DELETESTRING, row, 0); }
+void TFontListBox::Remove(int row)
+{
+    if (SendMessageA(m_list, LB_DELETESTRING, row, 0) == LB_ERR) return;
+    if (row >= 0 && static_cast<std::size_t>(row) < m_rows.size())
+        m_rows.erase(m_rows.begin() + row);
+    else
+        m_rowsKnown = false;
+}
 
 void TFontListBox::ClearCurrent() { SendMessageA(m_list, LB_SETCARETINDEX, static_cast<WPARAM>(-1), 0); }
 
@@ -76,29 +84,163 @@ void TFontListBox::Clear()
 {
     UnloadPreviews();
     SendMessageA(m_list, LB_RESETCONTENT, 0, 0);
+    m_rows.clear();
+    m_rowsKnown = true;
 }
 
-void TFontListBox::Fill(const std::vector<TToShowItem*>& rows, int topRow)
+void TFontListBox::StartAdding(const std::vector<TToShowItem*>& rows, HDC dc)
 {
-    ScopedNoRedraw noRedraw(m_list);
-    // Rows go in at their index, already in order, so the measure of each new row knows its item.
-    // One DC serves every row's measure, and the system-font lines are the same in each.
-    WindowDc dc(m_list);
-    m_measureDc = dc.Get();
-    m_systemLine = SystemLineHeight(dc.Get());
+    // Rows go in at their index in `rows`, so the measure of each new row knows its item. One DC
+    // serves every row's measure, and the system-font lines are the same in each.
+    m_measureDc = dc;
+    m_systemLine = SystemLineHeight(dc);
     m_rowsBeingAdded = &rows;
     m_fontsMeasured = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        auto row = static_cast<int>(
-            SendMessageA(m_list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(rows[i]->Name.c_str())));
-        if (row >= 0) SendMessageA(m_list, LB_SETITEMDATA, row, reinterpret_cast<LPARAM>(rows[i]));
-    }
+}
+
+void TFontListBox::EndAdding()
+{
     m_rowsBeingAdded = nullptr;
     m_measureDc = nullptr;
     // The faces of a collection were measured with their file loaded once for all of them.
     for (TToShowItem* item : m_heldForFill) UnloadPreview(*item);
     m_heldForFill.clear();
+}
+
+void TFontListBox::InsertRow(const std::vector<TToShowItem*>& rows, std::size_t index)
+{
+    const auto row = static_cast<int>(
+        SendMessageA(m_list, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(rows[index]->Name.c_str())));
+    if (row < 0 || static_cast<std::size_t>(row) > m_rows.size()) {
+        m_rowsKnown = false; // out of memory: the next update fills the list again
+        return;
+    }
+    SendMessageA(m_list, LB_SETITEMDATA, row, reinterpret_cast<LPARAM>(rows[index]));
+    m_rows.insert(m_rows.begin() + row, rows[index]);
+}
+
+void TFontListBox::Fill(const std::vector<TToShowItem*>& rows, int topRow)
+{
+    ScopedNoRedraw noRedraw(m_list);
+    WindowDc dc(m_list);
+    StartAdding(rows, dc.Get());
+    m_rows.reserve(m_rows.size() + rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) InsertRow(rows, i);
+    EndAdding();
     if (topRow > 0 && topRow < static_cast<int>(rows.size())) SendMessageA(m_list, LB_SETTOPINDEX, topRow, 0);
+}
+
+namespace {
+
+// Two rows look alike: the same item, or the same face of the same file under the same name
+// (a catalogue built again keeps the files it remembers), shown alike.
+bool SameRow(const TToShowItem& a, const TToShowItem& b)
+{
+    return &a == &b || (a.File && a.File == b.File && a.FaceIndex == b.FaceIndex && a.Name == b.Name &&
+                        a.Family == b.Family && a.Installed == b.Installed && a.Size == b.Size);
+}
+
+// What finds a row among others: its face of its file, or its item when it has no file.
+struct RowKey {
+    const void* what;
+    int face;
+    bool operator==(const RowKey&) const = default;
+};
+struct RowKeyHash {
+    std::size_t operator()(const RowKey& k) const noexcept
+    {
+        return std::hash<const void*>()(k.what) * 31 + static_cast<std::size_t>(k.face);
+    }
+};
+RowKey KeyOf(const TToShowItem* item)
+{
+    return item->File ? RowKey{item->File.get(), item->FaceIndex} : RowKey{item, 0};
+}
+using RowIndex = std::unordered_map<RowKey, std::size_t, RowKeyHash>;
+RowIndex IndexOf(const std::vector<TToShowItem*>& rows)
+{
+    RowIndex index;
+    index.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) index.emplace(KeyOf(rows[i]), i);
+    return index;
+}
+// Whether `item` looks like a row of `rows` at `from` or after.
+bool LaterIn(const RowIndex& index, const std::vector<TToShowItem*>& rows, const TToShowItem* item, std::size_t from)
+{
+    auto it = index.find(KeyOf(item));
+    return it != index.end() && it->second >= from && SameRow(*rows[it->second], *item);
+}
+
+} // namespace
+
+void TFontListBox::Update(const std::vector<TToShowItem*>& rows, int topRow)
+{
+    // The plan first, from the rows as they are and as they will be: each step keeps a row,
+    // takes one out or puts one in, in the order of both.
+    enum class Step : std::uint8_t { Keep, Out, In };
+    std::vector<Step> plan;
+    std::size_t changes = 0;
+    bool refill = !m_rowsKnown;
+    if (!refill) {
+        const std::vector<TToShowItem*>& old = m_rows;
+        const RowIndex oldIndex = IndexOf(old);
+        const RowIndex newIndex = IndexOf(rows);
+        plan.reserve(std::max(old.size(), rows.size()) + 16);
+        std::size_t i = 0, j = 0;
+        while (i < old.size() || j < rows.size()) {
+            if (i < old.size() && j < rows.size() && SameRow(*old[i], *rows[j])) {
+                plan.push_back(Step::Keep);
+                ++i, ++j;
+            } else if (i < old.size() && !LaterIn(newIndex, rows, old[i], j)) {
+                plan.push_back(Step::Out);
+                ++i, ++changes;
+            } else if (j < rows.size() && !LaterIn(oldIndex, old, rows[j], i)) {
+                plan.push_back(Step::In);
+                ++j, ++changes;
+            } else {
+                refill = true; // rows in another order
+                break;
+            }
+        }
+        // Many rows in or out cost about as much as a fill.
+        refill = refill || changes > rows.size() / 2 + 16;
+    }
+    UnloadPreviews();
+    m_lastPreviewRow = -1;
+    if (refill) {
+        ScopedNoRedraw noRedraw(m_list);
+        Clear();
+        Fill(rows, topRow);
+        return;
+    }
+
+    ScopedNoRedraw noRedraw(m_list);
+    WindowDc dc(m_list);
+    StartAdding(rows, dc.Get());
+    std::size_t j = 0; // the row in the list and in `rows` alike
+    for (const Step step : plan) {
+        switch (step) {
+        case Step::Keep:
+            if (m_rows[j] != rows[j]) {
+                SendMessageA(m_list, LB_SETITEMDATA, j, reinterpret_cast<LPARAM>(rows[j]));
+                m_rows[j] = rows[j];
+            }
+            ++j;
+            break;
+        case Step::Out:
+            SendMessageA(m_list, LB_DELETESTRING, j, 0);
+            m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(j));
+            break;
+        case Step::In:
+            InsertRow(rows, j);
+            ++j;
+            break;
+        }
+    }
+    EndAdding();
+    SendMessageA(m_list, LB_SETSEL, FALSE, -1);
+    SendMessageA(m_list, LB_SETCARETINDEX, 0, FALSE);
+    if (topRow >= 0 && topRow < static_cast<int>(rows.size())) SendMessageA(m_list, LB_SETTOPINDEX, topRow, 0);
 }
 
 void TFontListBox::Measure(MEASUREITEMSTRUCT& mis)

@@ -56,6 +56,12 @@ public:
     // Puts `rows` in, in this order, with `topRow` at the top when it is a row of theirs. The list
     // does not redraw meanwhile.
     void Fill(const std::vector<TToShowItem*>& rows, int topRow);
+    // Brings the list to `rows` (in this order) with as few changes as it takes: a row showing
+    // the same face as before stays where it is, with its height, and only points at its new
+    // item; the other rows go out or come in, measured. Rows that changed their order, or many
+    // changes, fill the list again. No row is selected afterwards, as after a fill; `topRow`
+    // as for Fill. The items the list pointed at must live until it returns.
+    void Update(const std::vector<TToShowItem*>& rows, int topRow);
     // Gives back every preview resource that the rows hold.
     void UnloadPreviews();
 
@@ -82,7 +88,15 @@ public:
     const std::string& TypedSoFar() const noexcept { return m_typed; }
 
 private:
+    // The measure of rows of `rows` going in, in `dc`; then the collections it held loaded.
+    void StartAdding(const std::vector<TToShowItem*>& rows, HDC dc);
+    void EndAdding();
+    // rows[index] in at row `index`.
+    void InsertRow(const std::vector<TToShowItem*>& rows, std::size_t index);
+
     HWND m_list = nullptr;
+    std::vector<TToShowItem*> m_rows;                           // the item of each row, in order
+    bool m_rowsKnown = true;                                    // ... false once a row failed to go in
     bool m_available;
     const std::uint8_t& m_fontOptions;
     const std::string& m_sampleText;

@@ -273,6 +273,26 @@ TEST_CASE("A build with a memory gives what a build without one gives, asking th
     CHECK_FALSE(removed.Find("Typa Memoire Deux"));
     CHECK(memory.Count() == remembered - 1);
 
+    // A value whose font the system does not have (another program's, never loaded here): not
+    // sought family by family, which would cost a walk of every family at every refresh, and
+    // not found, as a build without a memory does not find it either.
+    {
+        const std::string value = "Typa Absente Gras (TrueType)";
+        REQUIRE(WriteSystemFont(value, "Z:\\nowhere\\TYPAABS.TTF"));
+        const Build withMemory(&memory);
+        const Build without(nullptr);
+        DeleteSystemFont(value);
+        REQUIRE(withMemory.Find("Typa Absente Gras"));
+        REQUIRE(without.Find("Typa Absente Gras"));
+        CHECK(withMemory.Find("Typa Absente Gras")->Family == "*");
+        CHECK(without.Find("Typa Absente Gras")->Family == "*");
+        CHECK_FALSE(withMemory.stats.everyFamily);
+        CHECK(withMemory.stats.learnt == 1);
+        CHECK(withMemory.installed.Count() == without.installed.Count());
+    }
+    const Build forgotten(&memory);
+    CHECK_FALSE(forgotten.Find("Typa Absente Gras"));
+
     // Its file changed (another font under the same value): learnt again, not taken as it was.
     {
         std::ofstream grow(first.path, std::ios::binary | std::ios::app);
