@@ -7,6 +7,10 @@
 //   ListBench.exe   TYPA_BENCH_FONTS=n    fonts installed (2,000 by default)
 //                   TYPA_BENCH_STYLES=4   in families of four styles (default: one each)
 //                   TYPA_BENCH_FOLDER=dir the font folder on the left (default: an empty one)
+//                   TYPA_BENCH_STARTS=n   start-ups timed (5 by default)
+//                   TYPA_BENCH_REFRESHES=n refreshes timed (50 by default)
+// The first start-up is made with nothing remembered of an earlier run; the others find what
+// the one before them learnt of the installed fonts.
 // It installs its fonts into the prefix it runs in ("Typa Banc 0001"...: a small font that comes
 // with Wine under names of its own); use a throw-away prefix.
 #include "support/TypaSession.h"
@@ -14,6 +18,7 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <chrono>
@@ -94,9 +99,16 @@ TEST_CASE("Installed list benchmark")
     std::printf("bench fonts installed into the prefix: %d%s (%.0f ms)\n", wanted,
                 families ? " in families of four" : ", a family each", Ms(t));
 
+    const char* startsEnv = std::getenv("TYPA_BENCH_STARTS");
+    const int kStarts = startsEnv ? std::max(1, std::atoi(startsEnv)) : 5;
+    {
+        char local[MAX_PATH] = {};
+        REQUIRE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)));
+        DeleteFileA((std::string(local) + "\\Typarium\\Polices installees.dat").c_str());
+    }
+
     // The floor: a minimal program of one window, started in the same prefix (so with the same
     // fonts for Wine to load), until its window shows and answers.
-    constexpr int kStarts = 5;
     Figures floor;
     for (int i = 0; i < kStarts; ++i) {
         t = Clock::now();
@@ -137,7 +149,7 @@ TEST_CASE("Installed list benchmark")
                 "floor, a window of a minimal program: median %.0f ms (min %.0f); above the floor: %.0f ms\n",
                 rows, startup.Median(), startup.Min(), startup.Max(), kStarts, floor.Median(), floor.Min(),
                 startup.Median() - floor.Median());
-    std::printf("first start-up (the program's first in this prefix): %.0f ms\n", startup.ms.front());
+    std::printf("first start-up (nothing remembered of an earlier run): %.0f ms\n", startup.ms.front());
     HWND tree = ChildById(main, twInstalledGroup);
     const int gdiAtStart = CountGdiObjects(main, 120000);
 
@@ -192,24 +204,29 @@ TEST_CASE("Installed list benchmark")
     const long long privateBefore = PrivateKb(typa.Handle());
     Figures refresh;
     int gdiAfterFirst = -1;
-    for (int i = 0; i < 50; ++i) {
+    const char* refreshesEnv = std::getenv("TYPA_BENCH_REFRESHES");
+    const int refreshes = refreshesEnv ? std::max(1, std::atoi(refreshesEnv)) : 50;
+    std::string privateAlong;
+    for (int i = 0; i < refreshes; ++i) {
         t = Clock::now();
         Send(main, WM_COMMAND, MAKEWPARAM(mnuViewActual, 0), 0, 600000);
         refresh.Add(Ms(t));
         if (i == 0) gdiAfterFirst = CountGdiObjects(main, 120000);
+        if ((i + 1) % 10 == 0) privateAlong += " " + std::to_string(PrivateKb(typa.Handle()));
     }
     REQUIRE(Settle(main, 120000));
     const int gdiAfter = CountGdiObjects(main, 120000);
     const long long privateAfter = PrivateKb(typa.Handle());
-    std::printf("refresh (catalogue read again, list filled again): median %.0f ms, max %.0f ms over %zu\n",
+    std::printf("refresh (catalogue read again, list brought up to it): median %.0f ms, max %.0f ms over %zu\n",
                 refresh.Median(), refresh.Max(), refresh.ms.size());
-    std::printf("GDI objects held: %d at start, %d before the refreshes, %d after the first, %d after 50\n",
-                gdiAtStart, gdiBefore, gdiAfterFirst, gdiAfter);
+    std::printf("GDI objects held: %d at start, %d before the refreshes, %d after the first, %d after %d\n",
+                gdiAtStart, gdiBefore, gdiAfterFirst, gdiAfter, refreshes);
     const int folderRows = ListCount(ChildById(main, lbAvailableFonts));
     std::printf("private bytes: %lld KB with %d fonts installed and %d in the folder (%.1f KB per font); "
-                "%lld KB after 50 refreshes\n",
+                "%lld KB after %d refreshes\n",
                 privateBefore, rows, folderRows, static_cast<double>(privateBefore) / std::max(1, rows + folderRows),
-                privateAfter);
+                privateAfter, refreshes);
+    std::printf("private KB every 10 refreshes:%s\n", privateAlong.c_str());
 
     // Another program installs one font, and then removes it: how soon the lists are current.
     {

@@ -6,10 +6,13 @@
 #     left out) on the same folders: 3,000 generated fonts, and the .ttf files of some Debian
 #     font packages, downloaded and unpacked but never installed (installed host fonts slow every
 #     Wine start). Best of five rounds each, taken in turns, and their ratio.
-#  2. Start-up: ListBench.exe with 1,000 and then 2,000 fonts installed into the prefix: TYPA.EXE
-#     started until its installed list holds every row, beside a minimal window program started
-#     the same way (the floor for "a window appears"); then filling, drawing, scrolling,
-#     50 refreshes and the GDI objects held.
+#  2. Start-up: ListBench.exe with 1,000, 4,000 and 8,000 fonts installed into the prefix, in
+#     families of four styles: TYPA.EXE started until its installed list holds every row, beside
+#     a minimal window program started the same way (the floor for "a window appears"), the
+#     first start with nothing remembered and the others; then filling, drawing, scrolling,
+#     50 refreshes with the GDI objects and private bytes held, and how soon the lists show a
+#     font another program installed and removed. Then the private bytes with 8,000 installed
+#     and 3,000 in the folder.
 #   tests/bench/speed-bench.sh [scan|startup]     (both by default)
 # Needs a build with its tests (scripts/test.sh or cmake --build --preset win32 makes one in
 # build/; TYPA_BUILD names another). Downloads the font packages once into build/.
@@ -97,13 +100,26 @@ if [[ $PARTS == all || $PARTS == scan ]]; then
 fi
 
 if [[ $PARTS == all || $PARTS == startup ]]; then
-  for n in 1000 2000; do
-    echo "== start-up and the installed list, $n fonts installed"
-    TYPA_BENCH_FONTS=$n run "$BIN/ListBench.exe" | tee "$PREFIX/list-$n"
-    # Where a refresh's catalogue time goes, with the same fonts installed.
-    run "$BIN/CatalogueBench.exe" --installed 3
-    grep -h '^start-up\|^refresh' "$PREFIX/list-$n" | sed "s/^/$n fonts: /" >> "$PREFIX/summary"
+  # Families of four styles, as libraries are; the prefix gains fonts from one count to the
+  # next, and each count starts with nothing remembered of the one before.
+  for n in 1000 4000 8000; do
+    echo "== start-up and the installed list, $n fonts installed in families of four"
+    TYPA_BENCH_FONTS=$n TYPA_BENCH_STYLES=4 run "$BIN/ListBench.exe" | tee "$PREFIX/list-$n"
+    # Where a build's catalogue time goes when nothing is remembered, with the same fonts.
+    run "$BIN/CatalogueBench.exe" --installed 1
+    grep -h '^start-up\|^first start-up\|^refresh\|^lists current' "$PREFIX/list-$n" | sed "s/^/$n fonts: /" >> "$PREFIX/summary"
   done
+  # Memory with a folder of 3,000 fonts on the left beside the 8,000 installed.
+  generated='C:\bench-3000'
+  [[ -d $PREFIX/drive_c/bench-3000 ]] || run "$BIN/CatalogueBench.exe" --make "$generated" >/dev/null
+  echo "== private bytes: 8000 fonts installed, 3,000 in the folder"
+  TYPA_BENCH_FONTS=8000 TYPA_BENCH_STYLES=4 TYPA_BENCH_STARTS=1 TYPA_BENCH_FOLDER=$generated \
+    run "$BIN/ListBench.exe" | tee "$PREFIX/list-memory"
+  grep -h '^private bytes' "$PREFIX/list-memory" >> "$PREFIX/summary"
+  # Refresh of 8,000 against 1,000: a catalogue that grows linearly keeps this near 8.
+  LC_ALL=C awk '/^refresh/ { for (i = 1; i <= NF; ++i) if ($i == "median") { gsub(/[^0-9]/, "", $(i + 1)); r[FILENAME] = $(i + 1) } }
+                END { a = r[ARGV[1]]; b = r[ARGV[2]]; if (a > 0) printf "refresh of 8000 against 1000: %.1f times\n", b / a }' \
+    "$PREFIX/list-1000" "$PREFIX/list-8000" | tee -a "$PREFIX/summary"
 fi
 
 echo "== summary"
