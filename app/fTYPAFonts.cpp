@@ -160,10 +160,11 @@ void TfrmTYPA::ReadCurrentFolder()
 void TfrmTYPA::RefreshLists(bool afterFontChange)
 {
     if (afterFontChange || InstalledSideActive) {
-        // The list points at the last build's items until it is brought up to the new build's:
-        // only the rows of what changed go out or come in.
+        // The list keeps what its rows showed while the catalogue is built again, and is brought
+        // up to the new build: only the rows of what changed go out or come in.
         const int top = m_installed.List().TopRow();
-        const auto previous = InstalledCatalogue.TakeItems();
+        m_installed.List().LetGoOfItems();
+        InstalledCatalogue.TakeItems(); // freed before the new build: one catalogue at a time
         FontsFolderFiles.Clear();
         ReadFontsFolderFiles(FontsDir, FontsFolderFiles, &FontsFolderStamps);
         FillInstalledList(false, top, true);

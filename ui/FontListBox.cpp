@@ -21,6 +21,7 @@ int TFontListBox::SelectedCount() const
 
 TToShowItem* TFontListBox::Item(int row) const
 {
+    if (m_lettingGo) return nullptr; // the rows' items are being built again
     const LRESULT data = SendMessageA(m_list, LB_GETITEMDATA, row, 0);
     return data == LB_ERR ? nullptr : reinterpret_cast<TToShowItem*>(data);
 }
@@ -86,6 +87,8 @@ void TFontListBox::Clear()
     SendMessageA(m_list, LB_RESETCONTENT, 0, 0);
     m_rows.clear();
     m_rowsKnown = true;
+    m_looks.clear();
+    m_lettingGo = false;
 }
 
 void TFontListBox::StartAdding(const std::vector<TToShowItem*>& rows, HDC dc)
@@ -124,6 +127,10 @@ void TFontListBox::Fill(const std::vector<TToShowItem*>& rows, int topRow)
     ScopedNoRedraw noRedraw(m_list);
     WindowDc dc(m_list);
     StartAdding(rows, dc.Get());
+    // Room for every row at once: the list box would otherwise grow its tables many times over.
+    std::size_t textBytes = 0;
+    for (const TToShowItem* row : rows) textBytes += row->Name.size() + 1;
+    SendMessageA(m_list, LB_INITSTORAGE, rows.size(), static_cast<LPARAM>(textBytes));
     m_rows.reserve(m_rows.size() + rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) InsertRow(rows, i);
     EndAdding();
@@ -131,14 +138,6 @@ void TFontListBox::Fill(const std::vector<TToShowItem*>& rows, int topRow)
 }
 
 namespace {
-
-// Two rows look alike: the same item, or the same face of the same file under the same name
-// (a catalogue built again keeps the files it remembers), shown alike.
-bool SameRow(const TToShowItem& a, const TToShowItem& b)
-{
-    return &a == &b || (a.File && a.File == b.File && a.FaceIndex == b.FaceIndex && a.Name == b.Name &&
-                        a.Family == b.Family && a.Installed == b.Installed && a.Size == b.Size);
-}
 
 // What finds a row among others: its face of its file, or its item when it has no file.
 struct RowKey {
@@ -157,21 +156,45 @@ RowKey KeyOf(const TToShowItem* item)
     return item->File ? RowKey{item->File.get(), item->FaceIndex} : RowKey{item, 0};
 }
 using RowIndex = std::unordered_map<RowKey, std::size_t, RowKeyHash>;
-RowIndex IndexOf(const std::vector<TToShowItem*>& rows)
-{
-    RowIndex index;
-    index.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) index.emplace(KeyOf(rows[i]), i);
-    return index;
-}
-// Whether `item` looks like a row of `rows` at `from` or after.
-bool LaterIn(const RowIndex& index, const std::vector<TToShowItem*>& rows, const TToShowItem* item, std::size_t from)
-{
-    auto it = index.find(KeyOf(item));
-    return it != index.end() && it->second >= from && SameRow(*rows[it->second], *item);
-}
 
 } // namespace
+
+TFontListBox::RowLook TFontListBox::LookOf(const TToShowItem& item)
+{
+    return {item.File, item.FaceIndex, item.Name, item.Family, item.Installed, item.Size};
+}
+
+bool TFontListBox::LooksLike(std::size_t row, const TToShowItem& item) const
+{
+    // The same item, or (a catalogue built again keeps the files it remembers) the same face of
+    // the same file under the same name, shown alike.
+    if (!m_lettingGo) {
+        const TToShowItem& was = *m_rows[row];
+        return &was == &item || (was.File && was.File == item.File && was.FaceIndex == item.FaceIndex &&
+                                 was.Name == item.Name && was.Family == item.Family &&
+                                 was.Installed == item.Installed && was.Size == item.Size);
+    }
+    const RowLook& was = m_looks[row];
+    return was.file && was.file == item.File && was.face == item.FaceIndex && was.name == item.Name &&
+           was.family == item.Family && was.installed == item.Installed && was.size == item.Size;
+}
+
+void TFontListBox::LetGoOfItems()
+{
+    if (!m_rowsKnown) {
+        Clear();
+        return;
+    }
+    UnloadPreviews();
+    m_lastPreviewRow = -1;
+    m_looks.clear();
+    m_looks.reserve(m_rows.size());
+    for (TToShowItem*& row : m_rows) {
+        m_looks.push_back(row ? LookOf(*row) : RowLook{});
+        row = nullptr;
+    }
+    m_lettingGo = true;
+}
 
 void TFontListBox::Update(const std::vector<TToShowItem*>& rows, int topRow)
 {
@@ -182,19 +205,37 @@ void TFontListBox::Update(const std::vector<TToShowItem*>& rows, int topRow)
     std::size_t changes = 0;
     bool refill = !m_rowsKnown;
     if (!refill) {
-        const std::vector<TToShowItem*>& old = m_rows;
-        const RowIndex oldIndex = IndexOf(old);
-        const RowIndex newIndex = IndexOf(rows);
-        plan.reserve(std::max(old.size(), rows.size()) + 16);
+        const std::size_t oldCount = m_rows.size();
+        // A row let go of is found by its file's face alone: its item may be gone.
+        auto oldKey = [&](std::size_t i) {
+            if (!m_lettingGo) return KeyOf(m_rows[i]);
+            const RowLook& look = m_looks[i];
+            return look.file ? RowKey{look.file.get(), look.face} : RowKey{&look, -1};
+        };
+        RowIndex oldIndex, newIndex;
+        oldIndex.reserve(oldCount);
+        newIndex.reserve(rows.size());
+        for (std::size_t i = 0; i < oldCount; ++i) oldIndex.emplace(oldKey(i), i);
+        for (std::size_t j = 0; j < rows.size(); ++j) newIndex.emplace(KeyOf(rows[j]), j);
+        // Whether old row i looks like a new row at `from` or after, and new row j like an old one.
+        auto oldLater = [&](std::size_t i, std::size_t from) {
+            auto it = newIndex.find(oldKey(i));
+            return it != newIndex.end() && it->second >= from && LooksLike(i, *rows[it->second]);
+        };
+        auto newLater = [&](std::size_t j, std::size_t from) {
+            auto it = oldIndex.find(KeyOf(rows[j]));
+            return it != oldIndex.end() && it->second >= from && LooksLike(it->second, *rows[j]);
+        };
+        plan.reserve(std::max(oldCount, rows.size()) + 16);
         std::size_t i = 0, j = 0;
-        while (i < old.size() || j < rows.size()) {
-            if (i < old.size() && j < rows.size() && SameRow(*old[i], *rows[j])) {
+        while (i < oldCount || j < rows.size()) {
+            if (i < oldCount && j < rows.size() && LooksLike(i, *rows[j])) {
                 plan.push_back(Step::Keep);
                 ++i, ++j;
-            } else if (i < old.size() && !LaterIn(newIndex, rows, old[i], j)) {
+            } else if (i < oldCount && !oldLater(i, j)) {
                 plan.push_back(Step::Out);
                 ++i, ++changes;
-            } else if (j < rows.size() && !LaterIn(oldIndex, old, rows[j], i)) {
+            } else if (j < rows.size() && !newLater(j, i)) {
                 plan.push_back(Step::In);
                 ++j, ++changes;
             } else {
@@ -205,6 +246,9 @@ void TFontListBox::Update(const std::vector<TToShowItem*>& rows, int topRow)
         // Many rows in or out cost about as much as a fill.
         refill = refill || changes > rows.size() / 2 + 16;
     }
+    m_looks.clear();
+    m_looks.shrink_to_fit();
+    m_lettingGo = false;
     UnloadPreviews();
     m_lastPreviewRow = -1;
     if (refill) {
@@ -268,9 +312,12 @@ void TFontListBox::Measure(MEASUREITEMSTRUCT& mis)
 
 void TFontListBox::Draw(const DRAWITEMSTRUCT& dis)
 {
-    if (dis.itemID == static_cast<UINT>(-1) || !dis.itemData) return;
-    TToShowItem& item = *reinterpret_cast<TToShowItem*>(dis.itemData);
+    if (dis.itemID == static_cast<UINT>(-1)) return;
     const int row = static_cast<int>(dis.itemID);
+    // A row whose item is being built again shows nothing until it has its new one.
+    TToShowItem* shown = Item(row);
+    if (!shown) return;
+    TToShowItem& item = *shown;
     if (NeedsPreview(item)) {
         LoadPreview(item);
         m_lastPreviewRow = row;

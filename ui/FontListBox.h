@@ -12,6 +12,7 @@
 
 #include <windows.h>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,11 +57,14 @@ public:
     // Puts `rows` in, in this order, with `topRow` at the top when it is a row of theirs. The list
     // does not redraw meanwhile.
     void Fill(const std::vector<TToShowItem*>& rows, int topRow);
+    // The items of the rows are about to go (their catalogue is built again): each row keeps
+    // what it showed, for Update to compare with the new items, and shows nothing meanwhile.
+    void LetGoOfItems();
     // Brings the list to `rows` (in this order) with as few changes as it takes: a row showing
     // the same face as before stays where it is, with its height, and only points at its new
     // item; the other rows go out or come in, measured. Rows that changed their order, or many
     // changes, fill the list again. No row is selected afterwards, as after a fill; `topRow`
-    // as for Fill. The items the list pointed at must live until it returns.
+    // as for Fill. The list's items must still live, unless it let go of them.
     void Update(const std::vector<TToShowItem*>& rows, int topRow);
     // Gives back every preview resource that the rows hold.
     void UnloadPreviews();
@@ -94,7 +98,21 @@ private:
     // rows[index] in at row `index`.
     void InsertRow(const std::vector<TToShowItem*>& rows, std::size_t index);
 
+    // What a row showed, kept when its item goes: the face of its file and how it was drawn.
+    struct RowLook {
+        std::shared_ptr<TFontFile> file;
+        int face = 0;
+        std::string name, family;
+        bool installed = false;
+        std::int32_t size = 0;
+    };
+    static RowLook LookOf(const TToShowItem& item);
+    // Whether row `row` (its item, or what it showed once let go of) looks like `item`.
+    bool LooksLike(std::size_t row, const TToShowItem& item) const;
+
     HWND m_list = nullptr;
+    std::vector<RowLook> m_looks;                               // the rows, once let go of
+    bool m_lettingGo = false;
     std::vector<TToShowItem*> m_rows;                           // the item of each row, in order
     bool m_rowsKnown = true;                                    // ... false once a row failed to go in
     bool m_available;

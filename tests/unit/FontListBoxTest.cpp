@@ -106,6 +106,8 @@ struct Build {
     }
 };
 
+LRESULT ListBoxData(HWND list, int row) { return SendMessageA(list, LB_GETITEMDATA, row, 0); }
+
 } // namespace
 
 TEST_CASE("Brought up to a new build, a list keeps the rows of unchanged faces and measures only new ones")
@@ -175,4 +177,40 @@ TEST_CASE("Brought up to a new build, a list keeps the rows of unchanged faces a
         CHECK(w.RowsPointAt(first.rows));
         CHECK(w.measures == 0);
     }
+}
+
+TEST_CASE("A list that let go of its items while they were built again keeps the rows of unchanged faces")
+{
+    Window w;
+    std::vector<std::shared_ptr<TFontFile>> files;
+    auto first = std::make_unique<Build>(std::vector<std::string>{"Alpha", "Bravo", "Charlie", "Delta"}, files);
+    w.Rows().Fill(first->rows, 0);
+    // A row without a file of its own never passes for another.
+    auto loose = std::make_unique<TToShowItem>();
+    loose->Name = "Zeta";
+    loose->Family = "*";
+    std::vector<TToShowItem*> withLoose = first->rows;
+    withLoose.push_back(loose.get());
+    w.Rows().Update(withLoose, 0);
+    REQUIRE(w.RowsPointAt(withLoose));
+
+    w.Rows().LetGoOfItems();
+    CHECK(w.Rows().Count() == 5);
+    for (int row = 0; row < 5; ++row) CHECK(w.Rows().Item(row) == nullptr); // nothing to draw meanwhile
+    CHECK(w.Rows().SelectedItems().empty());
+    first.reset(); // the old build's items are gone
+    loose.reset();
+    RedrawWindow(w.List(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); // draws nothing, harmlessly
+
+    auto again = std::make_unique<TToShowItem>();
+    again->Name = "Zeta";
+    again->Family = "*";
+    Build second({"Alpha", "Bravo", "Delta", "Echo"}, files);
+    second.rows.push_back(again.get());
+    w.measures = 0;
+    w.Rows().Update(second.rows, 0);
+    CHECK(w.RowsPointAt(second.rows));
+    CHECK(w.measures == 2); // Echo, and Zeta's new item
+    for (int row = 0; row < w.Rows().Count(); ++row)
+        CHECK(ListBoxData(w.List(), row) == reinterpret_cast<LRESULT>(second.rows[static_cast<std::size_t>(row)]));
 }
