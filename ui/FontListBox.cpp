@@ -246,9 +246,8 @@ void TFontListBox::Update(const std::vector<TToShowItem*>& rows, int topRow)
         // Many rows in or out cost about as much as a fill.
         refill = refill || changes > rows.size() / 2 + 16;
     }
-    m_looks.clear();
-    m_looks.shrink_to_fit();
-    m_lettingGo = false;
+    // Rows let go of keep showing nothing until each has its new item: until then, their list
+    // box data still points at what is gone.
     UnloadPreviews();
     m_lastPreviewRow = -1;
     if (refill) {
@@ -282,6 +281,9 @@ void TFontListBox::Update(const std::vector<TToShowItem*>& rows, int topRow)
         }
     }
     EndAdding();
+    m_looks.clear();
+    m_looks.shrink_to_fit();
+    m_lettingGo = false;
     SendMessageA(m_list, LB_SETSEL, FALSE, -1);
     SendMessageA(m_list, LB_SETCARETINDEX, 0, FALSE);
     if (topRow >= 0 && topRow < static_cast<int>(rows.size())) SendMessageA(m_list, LB_SETTOPINDEX, topRow, 0);

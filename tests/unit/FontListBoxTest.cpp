@@ -198,9 +198,11 @@ TEST_CASE("A list that let go of its items while they were built again keeps the
     CHECK(w.Rows().Count() == 5);
     for (int row = 0; row < 5; ++row) CHECK(w.Rows().Item(row) == nullptr); // nothing to draw meanwhile
     CHECK(w.Rows().SelectedItems().empty());
-    first.reset(); // the old build's items are gone
-    loose.reset();
     RedrawWindow(w.List(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); // draws nothing, harmlessly
+    // From here on the old items are never touched: a preview given back through one of them
+    // would be a freed item's in the program.
+    for (TToShowItem* item : withLoose) item->PreviewLoaded = true;
+    const std::vector<TToShowItem*> old = withLoose;
 
     auto again = std::make_unique<TToShowItem>();
     again->Name = "Zeta";
@@ -211,6 +213,10 @@ TEST_CASE("A list that let go of its items while they were built again keeps the
     w.Rows().Update(second.rows, 0);
     CHECK(w.RowsPointAt(second.rows));
     CHECK(w.measures == 2); // Echo, and Zeta's new item
+    for (const TToShowItem* item : old) CHECK(item->PreviewLoaded);
+    for (TToShowItem* item : old) item->PreviewLoaded = false;
+    first.reset(); // the old build's items go
+    loose.reset();
     for (int row = 0; row < w.Rows().Count(); ++row)
         CHECK(ListBoxData(w.List(), row) == reinterpret_cast<LRESULT>(second.rows[static_cast<std::size_t>(row)]));
 }
