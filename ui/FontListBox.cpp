@@ -99,6 +99,8 @@ void TFontListBox::StartAdding(const std::vector<TToShowItem*>& rows, HDC dc)
     m_systemLine = SystemLineHeight(dc);
     m_rowsBeingAdded = &rows;
     m_fontsMeasured = 0;
+    m_measuredOptions = m_fontOptions;
+    m_measuredSample = m_sampleText;
 }
 
 void TFontListBox::EndAdding()
@@ -203,7 +205,8 @@ void TFontListBox::Update(const std::vector<TToShowItem*>& rows, int topRow)
     enum class Step : std::uint8_t { Keep, Out, In };
     std::vector<Step> plan;
     std::size_t changes = 0;
-    bool refill = !m_rowsKnown;
+    // Rows measured with other display options have other heights: all are measured again.
+    bool refill = !m_rowsKnown || m_measuredOptions != m_fontOptions || m_measuredSample != m_sampleText;
     if (!refill) {
         const std::size_t oldCount = m_rows.size();
         // A row let go of is found by its file's face alone: its item may be gone.

@@ -123,6 +123,8 @@ private:
     int m_systemLine = 0;                                       // ... and its system-font lines
     std::vector<TToShowItem*> m_heldForFill;                    // ... and its collections, loaded once
     int m_fontsMeasured = 0;                                    // ... and the heights it learnt
+    std::uint8_t m_measuredOptions = 0;                         // the options the rows were measured with
+    std::string m_measuredSample;                               // ... and the sample text
     int m_lastPreviewRow = -1;                                  // the drawn row that keeps its file
     std::string m_typed;                                        // find by typing: what was typed
     DWORD m_typedAt = 0;                                        // ... and when it was last added to

@@ -36,6 +36,7 @@ public:
 
     TFontListBox& Rows() { return m_rows; }
     HWND List() const { return m_list; }
+    void SetOptions(std::uint8_t options) { m_options = options; }
     int measures = 0;
 
     std::vector<std::string> Texts() const
@@ -169,6 +170,15 @@ TEST_CASE("Brought up to a new build, a list keeps the rows of unchanged faces a
         w.Rows().Update(second.rows, 0);
         CHECK(w.RowsPointAt(second.rows));
         CHECK(w.measures == 0);
+    }
+    SUBCASE("other display options: every row is measured again, to its new height")
+    {
+        w.SetOptions(1 | 8); // the name in its font, and the alphabet below it
+        w.measures = 0;
+        w.Rows().Update(first.rows, top);
+        CHECK(w.RowsPointAt(first.rows));
+        CHECK(w.measures == 6);
+        CHECK(SendMessageA(w.List(), LB_GETITEMHEIGHT, 4, 0) > heightOfEcho);
     }
     SUBCASE("the same items again: nothing goes in, nothing is measured")
     {
