@@ -79,35 +79,24 @@ int Cp1252Byte(std::uint32_t c)
     return c < byteOf.size() ? byteOf[c] : -1;
 }
 
-// A big-endian UTF-16 string as code points up to its first NUL: a surrogate pair is one code
-// point beyond 0xFFFF, a lone surrogate stands as it is; a trailing odd byte is dropped.
-std::vector<std::uint32_t> CodePoints(const std::uint8_t* raw, unsigned length)
-{
-    std::vector<std::uint32_t> units, points;
-    for (unsigned k = 0; k + 1 < length; k += 2) units.push_back((raw[k] << 8) | raw[k + 1]);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const std::uint32_t u = units[i];
-        if (u == 0) break;
-        const bool high = u >= 0xD800 && u <= 0xDBFF;
-        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            points.push_back(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            points.push_back(u);
-        }
-    }
-    return points;
-}
-
 struct Decoded {
     std::string text;
     bool whole = true; // every character is in the code page
 };
 
+// A big-endian UTF-16 string up to its first NUL, a trailing odd byte dropped, one code point at
+// a time: a surrogate pair is one beyond 0xFFFF, a lone surrogate stands as it is.
 Decoded Decode(const std::uint8_t* raw, unsigned length)
 {
     Decoded d;
-    for (std::uint32_t c : CodePoints(raw, length)) {
+    const unsigned units = length / 2;
+    auto unit = [&](unsigned i) { return static_cast<std::uint32_t>((raw[2 * i] << 8) | raw[2 * i + 1]); };
+    for (unsigned i = 0; i < units && unit(i) != 0; ++i) {
+        std::uint32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+            ++i;
+        }
         const int b = Cp1252Byte(c);
         d.text += b < 0 ? '?' : static_cast<char>(b);
         d.whole = d.whole && b >= 0;
@@ -182,6 +171,7 @@ public:
         std::vector<std::uint32_t> offsets;
         if (!Header(offsets, out.collection)) return ReadStatus::Fault;
         bool anyUsable = false;
+        out.faces.reserve(offsets.size());
         for (std::uint32_t at : offsets) {
             out.faces.emplace_back();
             ttf::FontFace& face = out.faces.back();
@@ -243,6 +233,7 @@ private:
         if (!Seek(0) || !Read(head, 12)) return false;
         const std::uint32_t count = U32(head + 8);
         if (count == 0 || count > ttf::kMaxFacesPerFile) return false;
+        offsets.reserve(count);
         for (std::uint32_t i = 0; i < count; ++i) {
             std::uint8_t at[4];
             if (!Read(at, 4)) return false;
@@ -418,7 +409,8 @@ FontNames Stale()
     return n;
 }
 
-void CheckLanguage(const std::uint8_t* data, std::size_t size, std::uint16_t language)
+// Returns whether the reader asked for the language.
+bool CheckLanguage(const std::uint8_t* data, std::size_t size, std::uint16_t language)
 {
     // Every face.
     MemoryFile file(data, size);
@@ -442,6 +434,7 @@ void CheckLanguage(const std::uint8_t* data, std::size_t size, std::uint16_t lan
     }
     // The language is asked once, when the file has a platform-3 full name, and only then.
     if (queries != (reference.languageAsked ? 1 : 0)) Fail("language asked other than once for a full name");
+    const bool asked = queries > 0;
     if (got.faces.size() > ttf::kMaxFacesPerFile) Fail("more faces than a file may have");
     if (!got.collection && got.faces.size() > 1) Fail("faces of a single font");
     CheckCalls(file.calls, reference);
@@ -466,16 +459,18 @@ void CheckLanguage(const std::uint8_t* data, std::size_t size, std::uint16_t lan
     if (!got.faces.empty() && (firstStatus != got.faces[0].status || names.family != got.faces[0].names.family ||
                                names.fullName != got.faces[0].names.fullName))
         Fail("first face read alone differs");
+    return asked || queries > 0;
 }
 
 } // namespace
 
 void CheckOne(const std::uint8_t* data, std::size_t size)
 {
-    CheckLanguage(data, size, 0x0409);
-    // A second language taken from the input, so that the language choice is explored too.
+    const bool asked = CheckLanguage(data, size, 0x0409);
+    // A second language taken from the input, so that the language choice is explored too; a
+    // reader that did not ask for the language cannot read otherwise in another.
     const std::uint16_t other = size >= 2 ? static_cast<std::uint16_t>((data[size - 2] << 8) | data[size - 1]) : 0x040C;
-    CheckLanguage(data, size, other);
+    if (asked && other != 0x0409) CheckLanguage(data, size, other);
 }
 
 } // namespace typa::fuzz
