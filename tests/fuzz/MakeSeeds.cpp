@@ -2,10 +2,11 @@
 // and collections cut down to what the reader reads (the collection's header, every face's
 // directory, the first 96 bytes of OS/2 and the names it looks at, tables shared as before).
 // With --details, the seeds of the font sheet's deeper read instead: crafted fonts with cmaps,
-// and real fonts cut down to OS/2, maxp, cmap and the names the sheet shows. A seed stays
-// within the fuzzer's longest input (4096 bytes, 16384 with --details): what does not fit
-// loses the records the read skips, then the end of its cmap, and a collection that still
-// does not fit is written as several, each of some of its faces.
+// and real fonts cut down to OS/2, maxp, cmap and the names the sheet shows, a collection also
+// once for each face, chosen by its last byte. A seed stays within the fuzzer's longest input
+// (4096 bytes, 16384 with --details): what does not fit loses the records the read skips, then
+// the end of its cmap, and a collection that still does not fit is written as several, each of
+// some of its faces.
 //   ttf_seeds [--details] OUTDIR [FONT.ttf|.otf|.ttc|.otc ...]
 #include "support/TrueTypeWriter.h"
 
@@ -431,6 +432,27 @@ std::vector<std::pair<std::string, Bytes>> CraftedDetails()
     v.emplace_back("ttc-no-faces", Collection(faces, {1, 0u, {}}));
     v.emplace_back("ttc-same-offset-face1", withLastFace(Collection(faces, {1, {}, {std::nullopt, CollectionFaceOffset(faces, 0)}}), 1));
     v.emplace_back("ttc-offset-past-file-face1", withLastFace(Collection(faces, {1, {}, {std::nullopt, 0x00100000u}}), 1));
+    v.emplace_back("ttc-offset-2g-face1", withLastFace(Collection(faces, {1, {}, {std::nullopt, 0x80000000u}}), 1));
+    v.emplace_back("ttc-count-past-file-face2", withLastFace(Collection(faces, {1, 900u, {}}), 2));
+    v.emplace_back("ttc-too-many-face2", withLastFace(Collection(faces, {1, 1025u, {}}), 2));
+    v.emplace_back("ttc-face-not-there", withLastFace(Collection(faces), 3));
+    return v;
+}
+
+// The sheet's read takes the face the input's last byte chooses: a real collection's seed once
+// for each of its faces (the first 16), so that every face of it is read from the start.
+std::vector<std::pair<std::string, Bytes>> EachFace(const Bytes& seed, std::size_t maxSize)
+{
+    std::vector<std::pair<std::string, Bytes>> v;
+    if (seed.size() < 16 || !std::equal(seed.begin(), seed.begin() + 4, "ttcf")) return v;
+    const std::uint32_t faces = std::min<std::uint32_t>(U32(seed, 8), 16);
+    for (std::uint32_t face = 0; face < faces; ++face) {
+        Bytes b = seed;
+        // Past the tables when there is room, else over the last byte of the last one.
+        if (b.size() < maxSize) b.push_back(0);
+        b.back() = static_cast<std::uint8_t>(face);
+        v.emplace_back("-face" + std::to_string(face), std::move(b));
+    }
     return v;
 }
 
@@ -469,6 +491,11 @@ int main(int argc, char** argv)
         for (const auto& [suffix, data] : seeds) {
             Write(dir, "real-" + base + suffix, data);
             ++written;
+            if (!rules.details) continue;
+            for (const auto& [faceSuffix, chosen] : EachFace(data, rules.maxSize)) {
+                Write(dir, "real-" + base + suffix + faceSuffix, chosen);
+                ++written;
+            }
         }
     }
     std::printf("%d seeds in %s\n", written, dir.c_str());
