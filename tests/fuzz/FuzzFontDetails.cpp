@@ -4,10 +4,13 @@
 #include "fonts/FontDetails.h"
 #include "support/MemoryFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace typa::fuzz {
 
@@ -88,15 +91,42 @@ void CheckOneResult(ttf::DetailsStatus status, const FontDetails& d)
     }
 }
 
-// Whether the first `name` table of the directory lies wholly inside the file.
-bool NameTableWhole(const std::uint8_t* data, std::size_t size)
+std::uint32_t U16(const std::uint8_t* data, std::size_t at) { return static_cast<std::uint32_t>((data[at] << 8) | data[at + 1]); }
+std::uint32_t U32(const std::uint8_t* data, std::size_t at) { return (U16(data, at) << 16) | U16(data, at + 2); }
+
+// The faces of the file as its first bytes give them: one at 0 unless it starts with 'ttcf';
+// then the header's, with `sound` false for a header that cannot be a collection's (no faces,
+// too many, offsets past the file's end or at 2^31, two faces at one offset).
+struct Faces {
+    bool collection = false;
+    bool sound = true;
+    std::vector<std::uint32_t> offsets{0};
+};
+
+Faces FacesOf(const std::uint8_t* data, std::size_t size)
 {
-    auto u16 = [&](std::size_t at) { return static_cast<std::uint32_t>((data[at] << 8) | data[at + 1]); };
-    auto u32 = [&](std::size_t at) { return (u16(at) << 16) | u16(at + 2); };
-    if (size < 12) return false;
-    for (std::size_t i = 0, n = u16(4); i < n && 12 + 16 * (i + 1) <= size; ++i) {
-        const std::size_t e = 12 + 16 * i;
-        if (std::memcmp(data + e, "name", 4) == 0) return std::uint64_t{u32(e + 8)} + u32(e + 12) <= size;
+    Faces f;
+    if (size < 4 || std::memcmp(data, "ttcf", 4) != 0) return f;
+    f.collection = true;
+    f.offsets.clear();
+    const std::uint32_t count = size >= 12 ? U32(data, 8) : 0;
+    f.sound = count >= 1 && count <= ttf::kMaxFacesPerFile && 12 + 4 * std::uint64_t{count} <= size;
+    for (std::uint32_t i = 0; f.sound && i < count; ++i) {
+        const std::uint32_t at = U32(data, 12 + 4 * i);
+        f.sound = at <= 0x80000000u - 12 && std::find(f.offsets.begin(), f.offsets.end(), at) == f.offsets.end();
+        f.offsets.push_back(at);
+    }
+    if (!f.sound) f.offsets.clear();
+    return f;
+}
+
+// Whether the first `name` table of the face's directory lies wholly inside the file.
+bool NameTableWhole(const std::uint8_t* data, std::size_t size, std::uint32_t face)
+{
+    if (std::uint64_t{face} + 12 > size) return false;
+    for (std::size_t i = 0, n = U16(data, face + 4); i < n && face + 12 + 16 * (i + 1) <= size; ++i) {
+        const std::size_t e = face + 12 + 16 * i;
+        if (std::memcmp(data + e, "name", 4) == 0) return std::uint64_t{U32(data, e + 8)} + U32(data, e + 12) <= size;
     }
     return false;
 }
@@ -106,34 +136,111 @@ struct Run {
     FontDetails details;
 };
 
-Run ReadWith(const std::uint8_t* data, std::size_t size, std::uint16_t language)
+Run ReadWith(const std::uint8_t* data, std::size_t size, std::uint16_t language, std::uint32_t faceIndex)
 {
     test::MemoryFile file(data, size);
     Run r{ttf::DetailsStatus::NotAFont, {}};
     // A stale result in `out` must not survive.
     r.details.family = {Presence::Unreadable, "stale"};
     r.details.characterCount = 7;
-    r.status = ttf::ReadFontDetails(file, r.details, language);
+    r.details.faceCount = 9;
+    r.status = ttf::ReadFontDetails(file, r.details, language, faceIndex);
     if (file.emptyReads) Fail("a read that asks for nothing");
-    // Each window of the file is read again only when the read moves on past it: the directory,
-    // the record lists and the groups in order, up to 52 strings, 10 subtable formats.
-    if (file.reads > 100 + 4 * (size / 4096)) Fail("too many reads");
+    // Each window of the file is read again only when the read moves on past it: the
+    // collection's header and offsets, the directory, the record lists and the groups in order,
+    // up to 52 strings, 10 subtable formats.
+    if (file.reads > 103 + 4 * (size / 4096)) Fail("too many reads");
     CheckOneResult(r.status, r.details);
     return r;
+}
+
+// The faces: the header as the file gives it, the face asked for, and how many the sheet says.
+void CheckFaces(const std::uint8_t* data, std::size_t size, std::uint32_t faceIndex, const Run& run)
+{
+    const Faces faces = FacesOf(data, size);
+    std::vector<std::uint32_t> offsets;
+    bool collection = false;
+    test::MemoryFile file(data, size);
+    const bool sound = ttf::ReadFaceOffsets(file, offsets, collection);
+    if (sound != faces.sound || collection != faces.collection || (sound && offsets != faces.offsets))
+        Fail("the faces differ from the header's");
+    if (file.emptyReads || file.reads > 3) Fail("a collection's header in more than three reads");
+
+    if (run.status == ttf::DetailsStatus::NotAFont) {
+        if (run.details.faceCount != 1) Fail("a face count for what is not a font");
+        return;
+    }
+    if (!faces.sound) Fail("a face of a damaged collection");
+    if (faceIndex >= faces.offsets.size()) Fail("a face the file does not have");
+    if (run.details.faceCount != faces.offsets.size()) Fail("face count differs from the header's");
+}
+
+bool SameText(const NameText& a, const NameText& b) { return a.presence == b.presence && a.text == b.text; }
+
+bool SameDetails(const FontDetails& x, const FontDetails& y)
+{
+    const auto a = Names(x), b = Names(y);
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!SameText(*a[i], *b[i])) return false;
+    return x.os2 == y.os2 && x.weightClass == y.weightClass && x.widthClass == y.widthClass && x.fsType == y.fsType &&
+           x.outlines == y.outlines && x.maxp == y.maxp && x.glyphCount == y.glyphCount && x.cmap == y.cmap &&
+           x.symbolCmap == y.symbolCmap && x.characterCount == y.characterCount &&
+           x.ansiCharacters == y.ansiCharacters && x.faceCount == y.faceCount;
+}
+
+// Whether [from, from + length) meets any of the header's offsets of faces 0 and `face`.
+bool MeetsOffsets(std::uint64_t from, std::uint64_t length, std::uint32_t face)
+{
+    for (const std::uint64_t slot : {std::uint64_t{12}, 12 + 4 * std::uint64_t{face}})
+        if (from < slot + 4 && slot < from + length) return true;
+    return false;
+}
+
+// A face is read from its own offset table, wherever the header lists it: with its offset
+// swapped with the first face's, the same face is face 0. Only where what the face reads lies
+// clear of the two offsets changed: its directory and the first table of each tag read.
+void CheckFaceMoved(const std::uint8_t* data, std::size_t size, const Faces& faces, std::uint32_t faceIndex,
+                    const Run& english)
+{
+    if (!faces.sound || faceIndex == 0 || faceIndex >= faces.offsets.size()) return;
+    const std::uint32_t at = faces.offsets[faceIndex];
+    const std::uint64_t n = std::uint64_t{at} + 12 <= size ? U16(data, at + 4) : 0;
+    if (MeetsOffsets(at, 12 + 16 * n, faceIndex)) return;
+    std::vector<std::string> seen;
+    for (std::uint64_t i = 0; i < n && at + 12 + 16 * (i + 1) <= size; ++i) {
+        const std::size_t e = at + 12 + 16 * i;
+        const std::string tag(data + e, data + e + 4);
+        if (std::find(seen.begin(), seen.end(), tag) != seen.end()) continue;
+        seen.push_back(tag);
+        if ((tag == "name" || tag == "OS/2" || tag == "maxp" || tag == "cmap") &&
+            MeetsOffsets(U32(data, e + 8), U32(data, e + 12), faceIndex))
+            return;
+    }
+    std::vector<std::uint8_t> swapped(data, data + size);
+    std::swap_ranges(swapped.begin() + 12, swapped.begin() + 16, swapped.begin() + 12 + 4 * faceIndex);
+    const Run first = ReadWith(swapped.data(), size, 0x0409, 0);
+    if (first.status != english.status || !SameDetails(first.details, english.details))
+        Fail("a face read otherwise than from its own offset table");
 }
 
 } // namespace
 
 void CheckDetails(const std::uint8_t* data, std::size_t size)
 {
-    const Run english = ReadWith(data, size, 0x0409);
+    // The face and the second language come from the input's last bytes; most faces asked for
+    // are ones a small collection has.
+    const std::uint32_t faceIndex = size >= 1 ? data[size - 1] % 16 : 0;
+    const Run english = ReadWith(data, size, 0x0409, faceIndex);
     const std::uint16_t other = size >= 2 ? static_cast<std::uint16_t>((data[size - 2] << 8) | data[size - 1]) : 0x040C;
-    const Run user = ReadWith(data, size, other);
+    const Run user = ReadWith(data, size, other, faceIndex);
+    CheckFaces(data, size, faceIndex, english);
+    CheckFaces(data, size, faceIndex, user);
 
     // The language chooses among the records of a name, never whether the file has it. Nor
     // whether it can be read, while the file holds the whole table: only where the file ends
     // inside it can the record of one language fail where another's would have been read.
-    const bool whole = NameTableWhole(data, size);
+    const Faces faces = FacesOf(data, size);
+    const bool whole = faceIndex < faces.offsets.size() && NameTableWhole(data, size, faces.offsets[faceIndex]);
     if (whole && english.status != user.status) Fail("status depends on the language");
     const auto a = Names(english.details), b = Names(user.details);
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -145,8 +252,10 @@ void CheckDetails(const std::uint8_t* data, std::size_t size)
     const FontDetails& y = user.details;
     if (x.os2 != y.os2 || x.weightClass != y.weightClass || x.widthClass != y.widthClass || x.fsType != y.fsType ||
         x.outlines != y.outlines || x.maxp != y.maxp || x.glyphCount != y.glyphCount || x.cmap != y.cmap ||
-        x.symbolCmap != y.symbolCmap || x.characterCount != y.characterCount || x.ansiCharacters != y.ansiCharacters)
+        x.symbolCmap != y.symbolCmap || x.characterCount != y.characterCount || x.ansiCharacters != y.ansiCharacters ||
+        x.faceCount != y.faceCount)
         Fail("a table's figures depend on the language");
+    CheckFaceMoved(data, size, faces, faceIndex, english);
 }
 
 } // namespace typa::fuzz

@@ -6,9 +6,10 @@
 
 namespace typa::fuzz {
 
-// Reads `data` as a font file with ReadFontDetails for two user languages and traps on a read
-// that asks for nothing, too many reads, a broken invariant of the result, or a difference
-// between the two languages in anything but the texts chosen.
+// Reads one face of `data` (chosen by its last byte) with ReadFontDetails for two user
+// languages and traps on a read that asks for nothing, too many reads, a broken invariant of
+// the result, faces other than the collection header's, or a difference between the two
+// languages in anything but the texts chosen.
 void CheckDetails(const std::uint8_t* data, std::size_t size);
 
 } // namespace typa::fuzz

@@ -3,8 +3,14 @@
 # replays the whole corpus through the regression runner, which runs the checks of both.
 #   tests/fuzz/run.sh [RUNS] [extra libFuzzer flags...]
 #   TARGET=details tests/fuzz/run.sh [RUNS] ...
-# TARGET names the reader: `names` (the default) is the folder scan's ReadFontNames (ttf_fuzz);
-# `details` is the font sheet's ReadFontDetails (ttf_details_fuzz), whose seeds keep cmap too.
+# TARGET names the reader: `names` (the default) is the folder scan's ReadFontFaces and
+# ReadFontNames, every face of a file against a plain step-by-step reading (ttf_fuzz);
+# `details` is the font sheet's ReadFontDetails of the face the input's last byte chooses
+# (ttf_details_fuzz), whose seeds keep cmap too.
+# Seeds: crafted fonts and collections, and the real fonts and collections found in
+# /usr/share/fonts, Wine's fonts, build/demo-fonts-cache and build/demo-fonts (made by
+# scripts/demo-fonts.sh, which unpacks the test-font packages without installing them), cut
+# down to the fuzzer's longest input: 4096 bytes for names, 16384 for details.
 # RUNS defaults to 10000000 executions, shared by JOBS workers (default 1). Everything lands
 # in build/fuzz/: corpus/, seeds/, crashes/, fuzz-N.log for names; the same names with
 # -details for details. Needs tests/fuzz/setup.sh once.
@@ -28,7 +34,10 @@ CC=clang CXX=clang++ cmake -S "$ROOT/tests/fuzz" -B "$OUT/cmake" -DCMAKE_BUILD_T
 cmake --build "$OUT/cmake" -j2 >/dev/null
 
 # Seeds: the crafted fonts and every real font the machine has, cut down to what the reader reads.
-mapfile -t fonts < <(find /usr/share/fonts /usr/share/wine/fonts -iname '*.ttf' -o -iname '*.otf' 2>/dev/null | sort)
+# The demo folder adds only its collection made from two of the cache's files.
+mapfile -t fonts < <( (find /usr/share/fonts /usr/share/wine/fonts "$ROOT/build/demo-fonts-cache" \
+                        -iname '*.ttf' -o -iname '*.otf' -o -iname '*.ttc' -o -iname '*.otc'
+                       find "$ROOT/build/demo-fonts" -iname '*.ttc' -o -iname '*.otc') 2>/dev/null | sort)
 "$OUT/cmake/ttf_seeds" "${SEED_MODE[@]}" "$SEEDS" "${fonts[@]}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
