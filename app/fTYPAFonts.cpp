@@ -164,7 +164,7 @@ void TfrmTYPA::RefreshLists(bool afterFontChange)
         // up to the new build: only the rows of what changed go out or come in.
         const int top = m_installed.List().TopRow();
         m_installed.List().LetGoOfItems();
-        InstalledCatalogue.TakeItems(); // freed before the new build: one catalogue at a time
+        InstalledCatalogue.ClearWithoutHook(); // freed before the new build: one catalogue at a time
         FontsFolderFiles.Clear();
         ReadFontsFolderFiles(FontsDir, FontsFolderFiles, &FontsFolderStamps);
         FillInstalledList(false, top, true);

@@ -80,24 +80,16 @@ int FontCatalogue::IndexOf(const std::string& name) const
 void FontCatalogue::Clear()
 {
     if (m_beforeClear) m_beforeClear();
-    m_view.clear();
-    m_entries.clear();
-    m_firstIndex.clear();
-    m_indexDirty = true;
-    m_complete = false;
+    ClearWithoutHook();
 }
 
-std::vector<std::unique_ptr<TToShowItem>> FontCatalogue::TakeItems()
+void FontCatalogue::ClearWithoutHook()
 {
-    std::vector<std::unique_ptr<TToShowItem>> items;
-    items.reserve(m_entries.size());
-    for (auto& entry : m_entries) items.push_back(std::move(entry->item));
     m_view.clear();
     m_entries.clear();
     m_firstIndex.clear();
     m_indexDirty = true;
     m_complete = false;
-    return items;
 }
 
 void FontCatalogue::Sort(const std::function<bool(const TToShowItem&, const TToShowItem&)>& less)

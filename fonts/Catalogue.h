@@ -40,9 +40,9 @@ public:
     void Clear();
     // Filled to the end from its source (the installed fonts: every system value read). Only a
     // complete catalogue may stand for what is installed, e.g. when the groups are saved.
-    // Empties the catalogue as Clear does but without its hook, the items handed to the caller:
-    // a list that shows them is brought up to the catalogue's new items before they go.
-    std::vector<std::unique_ptr<TToShowItem>> TakeItems();
+    // Empties the catalogue as Clear does but without its hook: for a list that has let go of
+    // the items and is brought up to the catalogue's new ones afterwards.
+    void ClearWithoutHook();
     bool Complete() const { return m_complete; }
     void MarkComplete() { m_complete = true; }
     void SetBeforeClear(std::function<void()> hook) { m_beforeClear = std::move(hook); }

@@ -194,37 +194,6 @@ void ReadTrueTypeFamilies(HDC dc, NameList& familyNames)
     });
 }
 
-void AddSystemFonts(const NameList& familyNames, FontCatalogue& installed)
-{
-    // Every user's fonts, then the user's own: a name in both is two fonts, each with its key.
-    for (const bool forUser : {false, true}) {
-        reg::NamesAndData values = forUser ? reg::ReadAllValues(HKEY_CURRENT_USER, fontplaces::kUserFontKey)
-                                           : reg::ReadAllValues(HKEY_LOCAL_MACHINE, SystemFontKey());
-        for (std::size_t i = 0; i < values.names.size(); ++i) {
-            for (auto& item : ItemsFromSystemFont(values.names[i], values.data[i], familyNames)) {
-                item->ForUser = item->File->ForUser = forUser;
-                std::string name = item->Name;
-                installed.Add(name, item);
-            }
-        }
-    }
-}
-
-void ReadFacesOfFamilies(HDC dc, const NameList& familyNames, FontCatalogue& installed,
-                         const std::function<void(int)>& progress)
-{
-    FamilyPassState state{nullptr, &installed, {}};
-    const int n = familyNames.Count();
-    for (int i = 0; i < n; ++i) {
-        state.currentFamily = familyNames[i].substr(0, 64);
-        gdi::EnumFamilies(dc, familyNames[i].c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD type) {
-            FamilyPassCallback(1, f, m, type, state);
-            return true;
-        });
-        if (i % 20 == 0 && progress) progress(5 + static_cast<int>(std::lround(95.0 * i / n)));
-    }
-}
-
 namespace {
 
 struct SystemValue {
@@ -246,6 +215,37 @@ std::vector<SystemValue> ReadSystemValues()
     }
     return all;
 }
+
+} // namespace
+
+void AddSystemFonts(const NameList& familyNames, FontCatalogue& installed)
+{
+    // Every user's fonts, then the user's own: a name in both is two fonts, each with its key.
+    for (const SystemValue& v : ReadSystemValues()) {
+        for (auto& item : ItemsFromSystemFont(v.name, v.data, familyNames)) {
+            item->ForUser = item->File->ForUser = v.forUser;
+            std::string name = item->Name;
+            installed.Add(name, item);
+        }
+    }
+}
+
+void ReadFacesOfFamilies(HDC dc, const NameList& familyNames, FontCatalogue& installed,
+                         const std::function<void(int)>& progress)
+{
+    FamilyPassState state{nullptr, &installed, {}};
+    const int n = familyNames.Count();
+    for (int i = 0; i < n; ++i) {
+        state.currentFamily = familyNames[i].substr(0, 64);
+        gdi::EnumFamilies(dc, familyNames[i].c_str(), [&](const ENUMLOGFONTA& f, const NEWTEXTMETRICA& m, DWORD type) {
+            FamilyPassCallback(1, f, m, type, state);
+            return true;
+        });
+        if (i % 20 == 0 && progress) progress(5 + static_cast<int>(std::lround(95.0 * i / n)));
+    }
+}
+
+namespace {
 
 bool HasFolder(const std::string& data) { return data.find_first_of("\\:") != std::string::npos; }
 

@@ -170,15 +170,17 @@ bool TFontListBox::LooksLike(std::size_t row, const TToShowItem& item) const
 {
     // The same item, or (a catalogue built again keeps the files it remembers) the same face of
     // the same file under the same name, shown alike.
-    if (!m_lettingGo) {
-        const TToShowItem& was = *m_rows[row];
-        return &was == &item || (was.File && was.File == item.File && was.FaceIndex == item.FaceIndex &&
-                                 was.Name == item.Name && was.Family == item.Family &&
-                                 was.Installed == item.Installed && was.Size == item.Size);
+    auto alike = [&](const std::shared_ptr<TFontFile>& file, int face, const std::string& name,
+                     const std::string& family, bool installed, std::int32_t size) {
+        return file && file == item.File && face == item.FaceIndex && name == item.Name && family == item.Family &&
+               installed == item.Installed && size == item.Size;
+    };
+    if (m_lettingGo) {
+        const RowLook& was = m_looks[row];
+        return alike(was.file, was.face, was.name, was.family, was.installed, was.size);
     }
-    const RowLook& was = m_looks[row];
-    return was.file && was.file == item.File && was.face == item.FaceIndex && was.name == item.Name &&
-           was.family == item.Family && was.installed == item.Installed && was.size == item.Size;
+    const TToShowItem& was = *m_rows[row];
+    return &was == &item || alike(was.File, was.FaceIndex, was.Name, was.Family, was.Installed, was.Size);
 }
 
 void TFontListBox::LetGoOfItems()
